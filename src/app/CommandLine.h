@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/ProgramGlobals.h"
+
+namespace webaccess::app {
+
+// The program's arguments joined by single blanks: the command-line text.
+std::string JoinArguments(int argc, const char* const* argv);
+
+// Cuts the credentials out of the command-line text by position:
+// company number (7) and company password (4), then after the first comma
+// the user id (6), then after the next comma the user password (6).
+void TakeCredentials(std::string_view commandLine, ProgramGlobals& globals);
+
+}  // namespace webaccess::app

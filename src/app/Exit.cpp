@@ -1,0 +1,47 @@
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
+#include "app/MainForm.h"
+#include "files/WorkFileError.h"
+#include "files/WorkFileNames.h"
+
+namespace webaccess::app {
+
+void MainForm::cmdExit_Click() {
+  Guarded([this] {
+    if (platform_.dialogs.AskYesNo("Exit Question", "Are you sure you wish to exit?") !=
+        platform::Answer::Yes) {
+      return;
+    }
+    // Up to the unload, a step that fails is skipped and the next one runs:
+    // the browser's quit and the window report nothing, and a missing or
+    // locked inquiry file stays as it is.
+    platform_.browser.Quit();
+    std::remove(files::kInquiryFile);
+    if (!globals_.ServerMessages.empty()) {
+      platform_.dialogs.ShowServerMessage(globals_.ServerMessages +
+                                          "\r\n\r\nPress exit to continue.");
+    }
+    platform_.process.UnloadMainWindow();
+  });
+}
+
+void MainForm::Form_Unload() {
+  Guarded([this] {
+    files::Channels& channels = files_.channels();
+    channels.Close(files::kShortLived);
+    // An empty response file is not left behind; a missing one stays missing.
+    struct stat status {};
+    errno = 0;
+    if (::stat(files::kResponseFile, &status) != 0) {
+      if (errno == ENOENT) return;
+      files::ThrowWorkFileError("open", files::kResponseFile);
+    }
+    if (status.st_size == 0 && std::remove(files::kResponseFile) != 0 && errno != ENOENT) {
+      files::ThrowWorkFileError("delete", files::kResponseFile);
+    }
+  });
+}
+
+}  // namespace webaccess::app

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/ProgramGlobals.h"
+#include "files/WorkFiles.h"
+#include "platform/Platform.h"
+#include "protocol/ServerTable.h"
+
+namespace webaccess::app {
+
+inline constexpr const char* kDesignedCaption = "Request Records From Vantorel - V";
+
+// The main window's logic, without the window: the run variables, the
+// conversation with the server and the work files. The window (or the batch
+// runner) forwards its events here; everything the logic needs from outside
+// comes through the platform interfaces.
+//
+// The conversation. Every request is a navigation; every reply is the URL at
+// which the server's redirects end, copied into txtURL, whose change runs
+// the dispatcher:
+//
+//   Start ─ SendLogon ── V7Begin ──────────► ACTION=LOGON (CID=,UID=)
+//                                               │ ReplyState 2
+//        ┌── V7Message ◄─────────────────────────┘
+//        │   ACTION=MSG REPLY=n|TEXT ─► ParseReply ─► V7Message again
+//        └─► ACTION=MSG <NONE> ─► ResumeAfterMessages:
+//              AbortSeen ─► "Program Aborted by Web Server, Press Exit"
+//              1 ─► SendNextRecord   2 ─► RequestCount   4 ─► run complete
+//
+//   SendNextRecord ─ V7Main REQ &TheRecord=id!record ─► ACTION=NEXT ─► again
+//                  ─ V7Main DONE &Batch=id (11th call, or the file ended)
+//                  ─ V7Main DONE &Batch=PICKUP (picking up only)
+//                        └─► tmrWait, 10 s ─► tick: V7Count (ticks 1, 2),
+//                                             V7Message, ReplyState 2 (tick 3)
+//   V7Count ─► ACTION=COUNT REPLY=NONE   first count: records start
+//                                        later: tmrWait 10 s again
+//                          REPLY=OKAY   ─► PickUpResponses: DOWN.TXT,
+//                                          ConvertDownload, V7Delete
+//                          REPLY=DELETE ─► V7Delete
+//   V7Delete ─► ACTION=DELETED ─► next batch, or ReplyState 4 and V7Message
+//   any ─► ACTION=EXIT REPLY=code ─► frmMessage, the program ends
+//   any ─► V7LOGIN.ASP, ACTION=TERMINAL ─► the window expands for the user
+class MainForm {
+ public:
+  MainForm(platform::Platform& platform, protocol::Settings settings, std::string commandLine);
+  MainForm(const MainForm&) = delete;
+  MainForm& operator=(const MainForm&) = delete;
+
+  // Window events. Each stops the program with an error report when a work
+  // file fails.
+  void Form_Load();
+  void Form_Activate();
+  void cmdStart_Click();
+  void cmdExit_Click();
+  void Form_Unload();
+  void mnu_Pick_Up_Click();
+  void mnuMain_Click();
+  void mnuAlt_Click();
+  void mnuTestServer_Click();
+  void mnuIP_Click();
+  void WebBrowser_NavigateComplete2();
+  void tmrWait_Timer();
+
+  // Closes every open work file; the program is ending.
+  void CloseWorkFiles() noexcept;
+
+  // The operations of the conversation.
+  void NavigateServer(std::string_view action, std::string_view page, std::string_view extra);
+  void SendLogon();
+  void SendNextRecord();
+  void SendBatchDone();
+  void RequestCount();
+  void txtURL_Change();
+  void ParseReply(std::string& reply);
+  void ResumeAfterMessages();
+  void PickUpResponses();
+  void ArrangeLayout(std::int16_t mode);
+
+  // The hidden reply field: setting a different text runs txtURL_Change.
+  void SetReplyText(const std::string& text);
+  const std::string& ReplyText() const { return txtURL_; }
+
+  ProgramGlobals& Globals() { return globals_; }
+  RunVariables& Run() { return run_; }
+  const protocol::Settings& Settings() const { return settings_; }
+  files::WorkFiles& WorkFiles() { return files_; }
+  const std::string& Caption() const { return caption_; }
+
+ private:
+  void Guarded(const std::function<void()>& handler);
+  [[noreturn]] void EndAtOnce();
+  void SelectServer(const protocol::Server& server);
+  void SetText(platform::Control control, const std::string& text);
+  void SetEnabled(platform::Control control, bool enabled);
+  void MessageCheck();
+  void DeleteRequest();
+  void LogonAcknowledged(const std::string& reply);
+  void CountReply(const std::string& reply);
+  void DeleteAcknowledged();
+  void ServerErrorCode(const std::string& reply);
+  void ConfirmOrder();
+  bool DownloadResponses();
+
+  platform::Platform& platform_;
+  protocol::Settings settings_;
+  std::string commandLine_;
+  files::WorkFiles files_;
+  ProgramGlobals globals_;
+  RunVariables run_;
+  std::string caption_;
+  std::string txtURL_;
+  bool waitQuestionOpen_ = false;
+};
+
+}  // namespace webaccess::app

@@ -1,0 +1,33 @@
+#include "app/WindowLayout.h"
+
+#include <cmath>
+
+namespace webaccess::app {
+namespace {
+
+// Half the difference, floored: Int((screen - window) / 2).
+int CentredOffset(int screen, int window) {
+  return static_cast<int>(std::floor((static_cast<double>(screen) - window) / 2.0));
+}
+
+}  // namespace
+
+LayoutChange ArrangeLayout(std::int16_t mode, const platform::WindowRect& window, int screenWidth,
+                           int screenHeight) {
+  LayoutChange change{window, false};
+  platform::WindowRect& w = change.window;
+  if (mode == 1) {
+    if (w.height <= kCompactBound) return change;
+    w.height = kCompactHeight;
+    w.left = CentredOffset(screenWidth, w.width);
+    return change;
+  }
+  if (w.height >= kExpandedBound) return change;
+  w.height = kExpandedHeight;
+  change.browserHeightSet = true;
+  w.top = CentredOffset(screenHeight, w.height);
+  w.left = CentredOffset(screenWidth, w.width);
+  return change;
+}
+
+}  // namespace webaccess::app

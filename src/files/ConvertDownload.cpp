@@ -1,0 +1,151 @@
+#include "files/ConvertDownload.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "files/WorkFileError.h"
+#include "files/WorkFileNames.h"
+
+namespace webaccess::files {
+namespace {
+
+// Pending events run at most this often during a conversion.
+constexpr std::int64_t kEventSliceMs = 10;
+
+std::string_view Mid(std::string_view text, std::size_t from, std::size_t length) {
+  return from < text.size() ? text.substr(from, length) : std::string_view{};
+}
+
+void AppendTwoDigits(std::string& out, int value) {
+  out += static_cast<char>('0' + (value / 10) % 10);
+  out += static_cast<char>('0' + value % 10);
+}
+
+// "MM/DD/YYhh:mm:ss", the audit line's date and time.
+std::string AuditStamp(const platform::LocalTime& t) {
+  std::string out;
+  out.reserve(16);
+  AppendTwoDigits(out, t.month);
+  out += '/';
+  AppendTwoDigits(out, t.day);
+  out += '/';
+  AppendTwoDigits(out, t.year % 100);
+  AppendTwoDigits(out, t.hour);
+  out += ':';
+  AppendTwoDigits(out, t.minute);
+  out += ':';
+  AppendTwoDigits(out, t.second);
+  return out;
+}
+
+class Converter {
+ public:
+  Converter(WorkFiles& files, const platform::Clock& clock, std::string_view userId,
+            OutputFile& response, OutputFile& audit)
+      : files_(files), clock_(clock), userId_(userId), response_(response), audit_(audit) {}
+
+  void HandlePiece(std::string_view piece) {
+    // Most pieces are body lines; none of the tags can stand in a piece
+    // without a '<'.
+    if (std::memchr(piece.data(), '<', piece.size()) == nullptr) {
+      response_.WriteLine(piece);
+    } else if (piece.find("<MESG>") != std::string_view::npos) {
+      files_.WriteMessage(Mid(piece, 6, std::string_view::npos));
+    } else if (piece.find("<NEW>") != std::string_view::npos) {
+      WritePendingAudit();
+      recordBegun_ = true;
+      errorCode_ = "00";
+      const std::string_view header = Mid(piece, 5, std::string_view::npos);
+      pendingAudit_ = AuditStamp(clock_.Now());
+      pendingAudit_ += userId_;
+      pendingAudit_ += Mid(header, 45, 2);
+      pendingAudit_ += Mid(header, 20, 15);
+      pendingAudit_ += Mid(header, 0, 19);
+    } else if (piece.find("<ERR>") != std::string_view::npos) {
+      errorCode_ = Mid(piece, 5, 2);
+    } else if (piece.find("<COMPLETED>") != std::string_view::npos) {
+      completedSeen_ = true;
+    } else {
+      response_.WriteLine(piece);
+    }
+  }
+
+  // Splits a line read from the file into its LF-separated pieces.
+  void HandleLine(std::string_view line) {
+    while (!line.empty()) {
+      const std::size_t lf = line.find('\n');
+      if (lf == std::string_view::npos) {
+        HandlePiece(line);
+        return;
+      }
+      HandlePiece(line.substr(0, lf));
+      line.remove_prefix(lf + 1);
+    }
+  }
+
+  void WritePendingAudit() {
+    if (!recordBegun_) return;
+    audit_.WriteLine(pendingAudit_ + errorCode_);
+  }
+
+  bool completedSeen() const { return completedSeen_; }
+
+ private:
+  WorkFiles& files_;
+  const platform::Clock& clock_;
+  std::string_view userId_;
+  OutputFile& response_;
+  OutputFile& audit_;
+  bool recordBegun_ = false;
+  bool completedSeen_ = false;
+  std::string pendingAudit_;
+  std::string errorCode_;
+};
+
+}  // namespace
+
+bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string_view userId,
+                     const std::function<void()>& passEvents) {
+  Channels& channels = files.channels();
+  channels.Close(kShortLived);
+  // The download and the response file are held here, not in the channel
+  // table: events that run between lines (the request list among them) reuse
+  // the short-lived channels and must not close these under the conversion.
+  // A file without a single CR has LF line ends: each of its lines is one piece.
+  const bool lfLines = !FileHoldsCr(kDownloadFile);
+  LineReader download(kDownloadFile,
+                      lfLines ? LineReader::LineEnds::Lf : LineReader::LineEnds::CrOrCrLf);
+  std::string line;
+  download.ReadLine(line);
+  download.ReadLine(line);
+
+  OutputFile* audit = channels.Output(kAudit);
+  if (audit == nullptr) ThrowWorkFileError("write (not open)", kAuditFile);
+  channels.Close(kResponse);
+  OutputFile response(kResponseFile, OutputFile::Mode::Append);
+  Converter converter(files, clock, userId, response, *audit);
+
+  std::int64_t lastPass = clock.SteadyMilliseconds() - kEventSliceMs;
+  while (download.ReadLine(line)) {
+    const std::int64_t now = clock.SteadyMilliseconds();
+    if (now - lastPass >= kEventSliceMs) {
+      passEvents();
+      lastPass = now;
+    }
+    if (lfLines) {
+      converter.HandlePiece(line);
+    } else {
+      converter.HandleLine(line);
+    }
+  }
+  converter.WritePendingAudit();
+
+  response.Sync();
+  response.Close();
+  if (OutputFile* audited = channels.Output(kAudit)) audited->Sync();
+  if (OutputFile* message = channels.Output(kMessage)) message->Sync();
+  return converter.completedSeen();
+}
+
+}  // namespace webaccess::files

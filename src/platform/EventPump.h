@@ -1,0 +1,13 @@
+#pragma once
+
+namespace webaccess::platform {
+
+// Lets the window events that are pending right now run once: timer ticks,
+// completed navigations, repaints. Handlers may be re-entered through it.
+class EventPump {
+ public:
+  virtual ~EventPump() = default;
+  virtual void ProcessPendingEvents() = 0;
+};
+
+}  // namespace webaccess::platform

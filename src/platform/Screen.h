@@ -1,0 +1,13 @@
+#pragma once
+
+namespace webaccess::platform {
+
+// The size of the screen, in twips (1440 to the inch).
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  virtual int WidthTwips() const = 0;
+  virtual int HeightTwips() const = 0;
+};
+
+}  // namespace webaccess::platform

@@ -1,0 +1,60 @@
+#include "protocol/PageUrl.h"
+
+namespace webaccess::protocol {
+
+std::string BuildPageUrl(std::string_view base, std::string_view page, std::string_view action,
+                         std::string_view extra) {
+  std::string url;
+  url.reserve(base.size() + page.size() + action.size() + extra.size() + 16);
+  url += base;
+  url += "Zq3/";
+  url += page;
+  url += ".asp?ACTION=";
+  url += action;
+  url += extra;
+  return url;
+}
+
+std::string DownloadUrl(std::string_view base, std::string_view companyNumber,
+                        std::string_view userId) {
+  std::string url(base);
+  url += "Zq3/_ffffs/";
+  url += companyNumber;
+  url += userId;
+  url += ".TXT";
+  return url;
+}
+
+std::string EncodeQueryValue(std::string_view value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(value.size());
+  for (const char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E || c == '%' || c == '&' || c == '#' || c == '+') {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string DecodeSpaces(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t hit = text.find("%20", pos);
+    if (hit == std::string_view::npos) break;
+    out.append(text.substr(pos, hit - pos));
+    out += ' ';
+    pos = hit + 3;
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+}  // namespace webaccess::protocol

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace webaccess::protocol {
+
+// The page names the server knows.
+inline constexpr const char* kPageBegin = "V7Begin";
+inline constexpr const char* kPageMain = "V7Main";
+inline constexpr const char* kPageCount = "V7Count";
+inline constexpr const char* kPageDelete = "V7Delete";
+inline constexpr const char* kPageMessage = "V7Message";
+
+// base + "Zq3/" + page + ".asp?ACTION=" + action + extra, joined as they are.
+std::string BuildPageUrl(std::string_view base, std::string_view page, std::string_view action,
+                         std::string_view extra);
+
+// The URL of the response file prepared for the customer and user: the
+// fields at their full widths, blanks included.
+std::string DownloadUrl(std::string_view base, std::string_view companyNumber,
+                        std::string_view userId);
+
+// A value placed in a query: every byte that would change the request ("%",
+// "&", "#", "+", control bytes and bytes above 0x7E) becomes %XX; blanks and
+// everything else go as they are.
+std::string EncodeQueryValue(std::string_view value);
+
+// Every "%20" becomes one blank, scanning left to right without overlap.
+std::string DecodeSpaces(std::string_view text);
+
+}  // namespace webaccess::protocol

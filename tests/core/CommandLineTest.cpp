@@ -1,0 +1,72 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace webaccess::app {
+namespace {
+
+struct Credentials {
+  std::string company, password, user, userPassword;
+};
+
+Credentials Take(std::string_view commandLine) {
+  ProgramGlobals g;
+  TakeCredentials(commandLine, g);
+  return {g.CompanyNumber.Value(), g.CompanyPassword.Value(), g.UserId.Value(),
+          g.UserPassword.Value()};
+}
+
+TEST(FixedField, NeverStoredHoldsNulsAndStoringPadsOrCuts) {
+  FixedField<4> field;
+  EXPECT_EQ(field.Value(), std::string(4, '\0'));
+  field.Store("ab");
+  EXPECT_EQ(field.Value(), "ab  ");
+  field.Store("abcdef");
+  EXPECT_EQ(field.Value(), "abcd");
+}
+
+TEST(Credentials, EmptyCommandLineBlanksAllButTheCompanyPassword) {
+  ProgramGlobals g;
+  TakeCredentials("", g);
+  EXPECT_EQ(g.CompanyNumber.Value(), "       ");
+  EXPECT_EQ(g.UserId.Value(), "      ");
+  EXPECT_EQ(g.UserPassword.Value(), "      ");
+  EXPECT_EQ(g.CompanyPassword.Value(), std::string(4, '\0'));
+}
+
+TEST(Credentials, FullSegmentsFillTheFieldsExactly) {
+  const Credentials c = Take("1234567PASS,ABC123,PW12");
+  EXPECT_EQ(c.company, "1234567");
+  EXPECT_EQ(c.password, "PASS");
+  EXPECT_EQ(c.user, "ABC123");
+  EXPECT_EQ(c.userPassword, "PW12  ");
+}
+
+TEST(Credentials, ACommaInTheSixthPlaceOfTheUserPasswordIsDropped) {
+  EXPECT_EQ(Take("1234567PASS,ABC123,PW123,").userPassword, "PW123 ");
+  EXPECT_EQ(Take("1234567PASS,ABC123,PW12,").userPassword, "PW12, ");
+  EXPECT_EQ(Take("1234567PASS,ABC123,PW1234,").userPassword, "PW1234");
+}
+
+TEST(Credentials, FieldsAreCutByPositionNotByCommas) {
+  const Credentials shortFirst = Take("12345,ABC123,PW");
+  EXPECT_EQ(shortFirst.company, "12345,A");
+  EXPECT_EQ(shortFirst.password, "BC12");
+  EXPECT_EQ(shortFirst.user, "ABC123");
+  EXPECT_EQ(shortFirst.userPassword, "PW    ");
+
+  const Credentials noComma = Take("ABCDEFGHIJ");
+  EXPECT_EQ(noComma.user, "ABCDEF");
+  EXPECT_EQ(noComma.userPassword, "ABCDEF");
+
+  EXPECT_EQ(Take("1234567PASS,ABCDEFGH,PW").user, "ABCDEF");
+}
+
+TEST(Credentials, ArgumentsAreJoinedBySingleBlanks) {
+  const char* argv[] = {"webaccess", "1234567PASS,ABC", "123,PW"};
+  EXPECT_EQ(JoinArguments(3, argv), "1234567PASS,ABC 123,PW");
+  EXPECT_EQ(JoinArguments(1, argv), "");
+}
+
+}  // namespace
+}  // namespace webaccess::app
