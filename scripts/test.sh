@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the whole suite in
+# the default build, and the core tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+if [ "$(id -u)" -eq 0 ]; then
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
+jobs=$(nproc)
+
+cmake --preset default
+cmake --build --preset default -j "$jobs"
+ctest --preset default -j "$jobs"
+
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --preset asan -j "$jobs"

@@ -1,0 +1,89 @@
+#include "platform/curl/CurlTransfer.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace webaccess::platform {
+namespace {
+
+struct WriteState {
+  const Transfer::Sink* sink;
+  bool stopped = false;
+};
+
+std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* state = static_cast<WriteState*>(user);
+  const std::size_t bytes = size * count;
+  if (!(*state->sink)(data, bytes)) {
+    state->stopped = true;
+    return 0;  // stops the transfer
+  }
+  return bytes;
+}
+
+struct CurlGlobal {
+  CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+};
+
+}  // namespace
+
+std::string EscapeUrlBytes(const std::string& url) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
+  std::string out;
+  out.reserve(url.size());
+  for (const char c : url) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte >= 0x7F || kUnsafe.find(c) != std::string_view::npos) {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+CurlTransfer::CurlTransfer(long connectTimeoutSeconds)
+    : connectTimeoutSeconds_(connectTimeoutSeconds) {
+  static CurlGlobal global;
+}
+
+TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) {
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+  if (!curl) return {false, "cannot start a transfer"};
+  const std::string escaped = EscapeUrlBytes(url);
+  WriteState state{&sink};
+  char errorText[CURL_ERROR_SIZE] = {};
+  CURL* h = curl.get();
+  curl_easy_setopt(h, CURLOPT_URL, escaped.c_str());
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnData);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);
+  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // Without progress for a minute, the server is gone.
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+  std::string cookie;
+  if (cookies_) cookie = cookies_(url);
+  if (!cookie.empty()) curl_easy_setopt(h, CURLOPT_COOKIE, cookie.c_str());
+
+  const CURLcode code = curl_easy_perform(h);
+  if (state.stopped) return {false, "the download could not be stored"};
+  if (code != CURLE_OK) {
+    return {false, errorText[0] != '\0' ? std::string(errorText) : curl_easy_strerror(code)};
+  }
+  long status = 0;
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+  if (status != 200) return {false, "HTTP status " + std::to_string(status)};
+  return {true, {}};
+}
+
+}  // namespace webaccess::platform

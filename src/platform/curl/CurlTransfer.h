@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/Transfer.h"
+
+namespace webaccess::platform {
+
+// Downloads a whole file with libcurl. Only a complete 200 answer counts:
+// any other status, a connection that breaks, or a body shorter than its
+// Content-Length is a failure. There is a connect time-out and no total
+// time-out, so a large file runs to its end. Bytes of the URL that may not
+// stand in a URL (blanks, control bytes, bytes above 0x7E) are escaped.
+class CurlTransfer : public Transfer {
+ public:
+  // Gives the Cookie header value to send with a URL ("" for none).
+  using CookieSource = std::function<std::string(const std::string& url)>;
+
+  explicit CurlTransfer(long connectTimeoutSeconds = 30);
+  void SetCookieSource(CookieSource source) { cookies_ = std::move(source); }
+
+  TransferResult Download(const std::string& url, const Sink& sink) override;
+
+ private:
+  long connectTimeoutSeconds_;
+  CookieSource cookies_;
+};
+
+// The URL with every byte that may not stand in a URL escaped as %XX;
+// everything else, "%" included, as it is.
+std::string EscapeUrlBytes(const std::string& url);
+
+}  // namespace webaccess::platform
