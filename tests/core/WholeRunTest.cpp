@@ -1,0 +1,346 @@
+// Whole runs of the client against the scripted server: the requests in
+// order, the status line and the work files byte for byte.
+#include <gtest/gtest.h>
+
+#include "support/Harness.h"
+
+namespace webaccess::testing {
+namespace {
+
+using platform::Answer;
+using platform::Control;
+
+const std::string kLogon =
+    "Zq3/V7Begin.asp?ACTION=&Company=1234567&CompPass=PASS&User=ABC123&UserPass=PW12  ";
+const std::string kMessage = "Zq3/V7Message.asp?ACTION=";
+const std::string kCount = "Zq3/V7Count.asp?ACTION=";
+const std::string kDelete = "Zq3/V7Delete.asp?ACTION=";
+const std::string kPickUp = "Zq3/V7Main.asp?ACTION=DONE&Batch=PICKUP";
+
+std::string Record(const std::string& batch, int n) {
+  return "Zq3/V7Main.asp?ACTION=REQ&TheRecord=" + batch + "!" + InquiryRecord(n);
+}
+std::string Done(const std::string& batch) { return "Zq3/V7Main.asp?ACTION=DONE&Batch=" + batch; }
+
+// Appends the requests for records first..last of one batch and its end.
+void Batch(std::vector<std::string>& out, const std::string& id, int first, int last) {
+  for (int n = first; n <= last; ++n) out.push_back(Record(id, n));
+  out.push_back(Done(id));
+}
+
+std::string ResponseLines(int first, int last) {
+  std::string lines;
+  for (int n = first; n <= last; ++n) {
+    for (const std::string& body : ScriptedServer::BodyFor(InquiryRecord(n))) {
+      lines += body + "\r\n";
+    }
+  }
+  return lines;
+}
+
+std::string AuditLine(const std::string& stamp, const std::string& record,
+                      const std::string& code = "00") {
+  return stamp + "ABC123" + record.substr(45, 2) + record.substr(20, 15) + record.substr(0, 19) +
+         code + "\r\n";
+}
+
+TEST(WholeRun, TwentyFiveRecordsGoInThreeBatchesAndTheRunCompletes) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(25));
+  h.RunOrder();
+
+  std::vector<std::string> expected = {kLogon, kMessage, kCount};
+  Batch(expected, "143015", 1, 10);
+  expected.insert(expected.end(), {kCount, kCount, kDelete});  // ticks 1, 2: NONE, OKAY
+  Batch(expected, "143035", 11, 20);
+  expected.insert(expected.end(), {kMessage, kCount, kCount, kDelete});  // ticks 3, 4
+  Batch(expected, "143055", 21, 25);
+  expected.insert(expected.end(), {kCount, kMessage, kCount, kDelete, kMessage});  // ticks 5, 6
+  EXPECT_EQ(h.Requests(), expected);
+
+  EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
+  EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
+  EXPECT_EQ(h.server.received.size(), 25u);
+  EXPECT_EQ(ReadFile("RESPONSE.QDK"), ResponseLines(1, 25));
+
+  std::string audit;
+  for (int n = 1; n <= 10; ++n) audit += AuditLine("12/07/2614:30:35", InquiryRecord(n));
+  for (int n = 11; n <= 20; ++n) audit += AuditLine("12/07/2614:30:55", InquiryRecord(n));
+  for (int n = 21; n <= 25; ++n) audit += AuditLine("12/07/2614:31:15", InquiryRecord(n));
+  EXPECT_EQ(ReadFile("AUDIT.QDK"), audit);
+  EXPECT_EQ(ReadFile("MESSAGE.QDK"), "");
+  EXPECT_FALSE(h.timer.Running());
+
+  const std::string trace = ReadFile("TRACE.QDK");
+  EXPECT_NE(trace.find("Sending Record 25\r\n"), std::string::npos);
+  EXPECT_NE(trace.find(" Transactions complete\r\n"), std::string::npos);
+  EXPECT_EQ(h.form->Caption(), "Requesting Record 25");
+}
+
+TEST(WholeRun, BatchLabelsCountTheRecordsOfTheirBatch) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(11));
+  h.RunOrder();
+  const auto& shown = h.view.displays;
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "10 Records requested, please wait"), shown.end());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "1 Records requested, please wait"), shown.end());
+  EXPECT_EQ(h.server.batchesClosed.size(), 2u);
+}
+
+TEST(WholeRun, ExactlyTenRecordsEndTheFileInTheEleventhCall) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(10));
+  h.RunOrder();
+  std::vector<std::string> expected = {kLogon, kMessage, kCount};
+  Batch(expected, "143015", 1, 10);
+  expected.insert(expected.end(), {kCount, kCount, kDelete, kMessage});
+  EXPECT_EQ(h.Requests(), expected);
+  EXPECT_EQ(h.Run().InquiriesDone, app::kTrue);
+  EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
+}
+
+struct FirstCountCase {
+  const char* name;
+  Answer answer;
+  bool downloaded;
+};
+
+class FirstCountOkay : public ::testing::TestWithParam<FirstCountCase> {};
+
+TEST_P(FirstCountOkay, WaitingResponsesAreAskedAboutThenTheRecordsStart) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(2));
+  h.server.waiting = {InquiryRecord(90), InquiryRecord(91)};
+  h.dialogs.answers = {Answer::Yes, GetParam().answer};  // the order, then RECORDS FOUND
+  h.RunOrder();
+
+  ASSERT_EQ(h.dialogs.asked.size(), 2u);
+  EXPECT_EQ(h.dialogs.asked[1],
+            (Question{"RECORDS FOUND",
+                      "Records found waiting to download\r\nDo you wish to download them?"}));
+  std::vector<std::string> expected = {kLogon, kMessage, kCount, kDelete};
+  Batch(expected, "143015", 1, 2);
+  expected.insert(expected.end(), {kCount, kCount, kDelete, kMessage});
+  EXPECT_EQ(h.Requests(), expected);
+  EXPECT_EQ(h.transfer.urls.size(), GetParam().downloaded ? 2u : 1u);
+
+  std::string responses = ResponseLines(1, 2);
+  if (GetParam().downloaded) {
+    std::string waiting;
+    for (int n : {90, 91}) {
+      for (const auto& body : ScriptedServer::BodyFor(InquiryRecord(n))) waiting += body + "\r\n";
+    }
+    responses = waiting + responses;
+  }
+  EXPECT_EQ(ReadFile("RESPONSE.QDK"), responses);
+  // After the first count no question about waiting responses comes again.
+  EXPECT_EQ(h.dialogs.asked.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, FirstCountOkay,
+    ::testing::Values(FirstCountCase{"Accepted", Answer::Yes, true},
+                      FirstCountCase{"Declined", Answer::No, false}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
+TEST(WholeRun, ACountAnsweredDeleteDeletesAndSendsTheNextRecord) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.server.countReplies = {"DELETE"};
+  h.RunOrder();
+  std::vector<std::string> expected = {kLogon, kMessage, kCount, kDelete};
+  Batch(expected, "143015", 1, 1);
+  expected.insert(expected.end(), {kCount, kCount, kDelete, kMessage});
+  EXPECT_EQ(h.Requests(), expected);
+}
+
+TEST(WholeRun, PickUpOnlyWithTheCompletedMarkerFinishesAfterOneDownload) {
+  Harness h;  // no INQUIRY.QDK: nothing flagged, the user picks up only
+  h.server.waiting = {};
+  h.RunOrder();
+  EXPECT_EQ(h.dialogs.asked.at(0).text, "NOTHING FLAGGED TO ORDER\r\nARE YOU JUST PICKING UP?");
+  EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
+  EXPECT_EQ(h.Requests(), (std::vector<std::string>{kLogon, kMessage, kCount, kPickUp, kCount,
+                                                    kCount, kDelete, kMessage}));
+  EXPECT_EQ(h.Globals().CompletedSeen, app::kTrue);
+  EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
+  EXPECT_EQ(ReadFile("INQUIRY.QDK"), "");  // created empty by the count
+}
+
+TEST(WholeRun, PickUpOnlyWithoutTheMarkerKeepsAskingForMore) {
+  Harness h;
+  h.server.completedWhenEmpty = false;
+  h.Open();
+  h.form->cmdStart_Click();
+  h.RunUntilIdle(12);
+  const auto requests = h.Requests();
+  EXPECT_GE(std::count(requests.begin(), requests.end(), kPickUp), 3);
+  EXPECT_GE(std::count(requests.begin(), requests.end(), kDelete), 3);
+  EXPECT_NE(h.Display(), "Tranfers complete, Press Exit To Continue.");
+  EXPECT_EQ(h.Run().BatchCount, 0);
+  EXPECT_EQ(h.Run().RecordsSent, 0);
+  EXPECT_EQ(h.Run().BatchId, "");
+}
+
+TEST(WholeRun, MessagesAreRecordedWithBlanksAndAnAbortStopsTheRun) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(3));
+  h.server.messages = {"SERVER IS BUSY", "YOUR ORDER WAS ABORTED"};
+  h.RunOrder();
+  EXPECT_EQ(ReadFile("MESSAGE.QDK"), "SERVER IS BUSY\r\nYOUR ORDER WAS ABORTED\r\n");
+  EXPECT_EQ(h.Globals().ServerMessages, "SERVER IS BUSY\r\nYOUR ORDER WAS ABORTED\r\n");
+  EXPECT_EQ(h.Requests(), (std::vector<std::string>{kLogon, kMessage, kMessage, kMessage}));
+  EXPECT_EQ(h.Display(), "Program Aborted by Web Server, Press Exit");
+  EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
+  EXPECT_NE(ReadFile("TRACE.QDK").find(" Aborted\r\n"), std::string::npos);
+  EXPECT_TRUE(h.server.received.empty());
+}
+
+TEST(WholeRun, AMessageWithoutAbortLetsTheRunGoOn) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.server.messages = {"HAVE A NICE DAY"};
+  h.RunOrder();
+  EXPECT_EQ(h.Requests().at(2), kMessage);
+  EXPECT_EQ(h.Requests().at(3), kCount);
+  EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
+}
+
+struct CodeCase {
+  const char* code;
+  const char* text;
+  const char* trace;
+};
+
+class ServerCode : public ::testing::TestWithParam<CodeCase> {};
+
+TEST_P(ServerCode, ShowsItsTextAndEndsTheProgram) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.server.logonReply = h.server.Reply(std::string("ACTION=EXIT&REPLY=") + GetParam().code);
+  h.Open();
+  EXPECT_THROW(
+      {
+        h.form->cmdStart_Click();
+        h.RunUntilIdle();
+      },
+      ProgramEnded);
+  ASSERT_EQ(h.dialogs.serverMessages.size(), 1u);
+  EXPECT_EQ(h.dialogs.serverMessages[0],
+            std::string(GetParam().text) + "\r\n\r\nPress exit to continue.");
+  EXPECT_NE(ReadFile("TRACE.QDK").find(std::string(" ") + GetParam().trace + "\r\n"),
+            std::string::npos);
+  EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ServerCode,
+    ::testing::Values(
+        CodeCase{"ABORT", "Received an Abort from Web Server. ",
+                 "Received an Abort from Web Server"},
+        CodeCase{"INACTIVE",
+                 "User ID is not active in Vantorel's Computer! \r\n\r\n"
+                 "Please call Vantorel at 800-555-0142 to reset your User ID! ",
+                 "User Id not active"},
+        CodeCase{"TOOMANY",
+                 "Since you have not entered the correct log-in information after 3 attempts, "
+                 "you must close this program and try again. \r\n\r\nIf you still have "
+                 "problems, please contact Vantorel at 800-555-0142 for help! ",
+                 "Three attempts to logon"},
+        CodeCase{"TIMEOUT",
+                 "California DMV regulation state that we must log you out of the web after 10 "
+                 "minutes of non-activity. ",
+                 "10 minute time-out"},
+        CodeCase{"REVOKED",
+                 "Your User ID has been revoked!\r\n\r\nYou must call Vantorel at 800-555-0142 "
+                 "to reactivate it!",
+                 "User has been revoked"}),
+    [](const auto& param_info) { return std::string(param_info.param.code); });
+
+TEST(WholeRun, AnUnknownCodeIsReportedAndTheProgramStaysIdle) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.server.logonReply = h.server.Reply("ACTION=EXIT&REPLY=ABORT&X=1");
+  h.RunOrder();
+  ASSERT_EQ(h.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(h.dialogs.boxes[0],
+            (Question{"Log On Error",
+                      "Unknown command ABORT&X=1 sent from VNL Server. Contact Vantorel!"}));
+  EXPECT_NE(ReadFile("TRACE.QDK").find(" Unknown command ABORT&X=1\r\n"), std::string::npos);
+  EXPECT_EQ(h.Requests(), std::vector<std::string>{kLogon});
+  EXPECT_TRUE(h.dialogs.serverMessages.empty());
+}
+
+TEST(WholeRun, AFailedDownloadLosesNothingAndIsRetriedAtTheNextOkay) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(2));
+  h.server.failDownloads = 1;
+  h.RunOrder();
+  std::vector<std::string> expected = {kLogon, kMessage, kCount};
+  Batch(expected, "143015", 1, 2);
+  // The failed download sends no delete; the timer polls again.
+  expected.insert(expected.end(), {kCount, kCount, kMessage, kCount, kDelete, kMessage});
+  EXPECT_EQ(h.Requests(), expected);
+  EXPECT_EQ(h.transfer.urls.size(), 2u);
+  EXPECT_EQ(h.server.deletes, 1);
+  EXPECT_EQ(ReadFile("RESPONSE.QDK"), ResponseLines(1, 2));
+  const auto& shown = h.view.displays;
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "Download failed, will try again in 10 seconds."),
+            shown.end());
+  EXPECT_NE(ReadFile("TRACE.QDK").find(" Download failed: connection reset\r\n"),
+            std::string::npos);
+  EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
+}
+
+TEST(WholeRun, RecordsAreEncodedWhereACharacterWouldChangeTheRequest) {
+  Harness h;
+  std::string record = InquiryRecord(1);
+  record.replace(5, 4, "&#+%");
+  WriteFile("INQUIRY.QDK", record + "\r\n");
+  h.RunOrder();
+  ASSERT_EQ(h.server.received.size(), 1u);
+  EXPECT_EQ(h.server.received[0], record);
+  std::string sent = record;
+  sent.replace(5, 4, "%26%23%2B%25");
+  EXPECT_EQ(h.Requests().at(3), "Zq3/V7Main.asp?ACTION=REQ&TheRecord=143015!" + sent);
+}
+
+TEST(WholeRun, ARunWithoutCredentialsLogsOnInThePage) {
+  Harness h("");
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.Open();
+  h.form->cmdStart_Click();
+  h.RunUntilIdle();
+  EXPECT_EQ(h.Requests(), std::vector<std::string>{"Zq3/V7Begin.asp?ACTION="});
+  EXPECT_EQ(h.view.geometry.height, 8400);
+  EXPECT_FALSE(h.view.Enabled(Control::cmdStart));
+  EXPECT_TRUE(h.browser.visible);
+
+  // The user logs on in the page; the server's redirect carries the IDs.
+  h.browser.Complete(h.server.Reply("action=logon&cid=7654321&uid=xyz789"));
+  h.RunUntilIdle();
+  EXPECT_EQ(h.Globals().CompanyNumber.Value(), "7654321");
+  EXPECT_EQ(h.Globals().UserId.Value(), "XYZ789");
+  EXPECT_EQ(h.transfer.urls.at(0), std::string(kBase) + "Zq3/_ffffs/7654321XYZ789.TXT");
+  EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
+}
+
+TEST(WholeRun, AServerChosenMidRunTakesTheNextRequest) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(12));
+  h.server.override = [&h](const std::string& url) -> std::optional<std::string> {
+    if (h.server.received.size() == 3 && url.find("REQ") != std::string::npos) {
+      h.form->mnuAlt_Click();
+    }
+    return std::nullopt;
+  };
+  h.RunOrder();
+  EXPECT_EQ(h.view.Text(Control::lblServer), "Alternate Server");
+  ASSERT_GT(h.browser.requests.size(), 7u);
+  EXPECT_TRUE(h.browser.requests[6].starts_with(kBase));
+  EXPECT_TRUE(h.browser.requests[7].starts_with(kAltBase));
+  EXPECT_TRUE(h.transfer.urls.back().starts_with(kAltBase));
+}
+
+}  // namespace
+}  // namespace webaccess::testing

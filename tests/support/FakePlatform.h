@@ -1,0 +1,193 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace webaccess::testing {
+
+// The event queue of the test platform: what a window system's message loop
+// would deliver. One pass runs the events that were pending when it began.
+class EventQueue {
+ public:
+  void Post(std::function<void()> event) { events_.push_back(std::move(event)); }
+  bool Empty() const { return events_.empty(); }
+  void RunPending();
+  int Depth() const { return depth_; }
+  int MaxDepth() const { return maxDepth_; }
+
+ private:
+  std::deque<std::function<void()>> events_;
+  int depth_ = 0;
+  int maxDepth_ = 0;
+};
+
+class FakePump : public platform::EventPump {
+ public:
+  explicit FakePump(EventQueue& queue) : queue_(queue) {}
+  void ProcessPendingEvents() override {
+    ++passes;
+    queue_.RunPending();
+  }
+  int passes = 0;
+
+ private:
+  EventQueue& queue_;
+};
+
+// Virtual time: a local clock that moves only when the test moves it.
+class VirtualClock : public platform::Clock {
+ public:
+  platform::LocalTime Now() const override;
+  std::int64_t SteadyMilliseconds() const override { return ms_; }
+  char DateSeparator() const override { return dateSeparator; }
+  char TimeSeparator() const override { return timeSeparator; }
+
+  void Advance(std::int64_t ms) { ms_ += ms; }
+  std::int64_t ms() const { return ms_; }
+
+  // 7 December 2026, 14:30:15 at virtual time 0.
+  platform::LocalTime start{2026, 12, 7, 14, 30, 15};
+  char dateSeparator = '/';
+  char timeSeparator = ':';
+
+ private:
+  std::int64_t ms_ = 0;
+};
+
+// The poll timer on virtual time: it falls due `interval` ms after it was set,
+// and again at every interval until it is stopped.
+class FakeTimer : public platform::WaitTimer {
+ public:
+  explicit FakeTimer(const VirtualClock& clock) : clock_(clock) {}
+  void SetInterval(int milliseconds) override;
+  int Interval() const override { return interval_; }
+  bool Running() const { return interval_ > 0; }
+  std::int64_t DueAt() const { return dueAt_; }
+  // Delivers the tick that has fallen due and schedules the next one.
+  void Fire();
+  std::vector<int> intervalsSet;
+
+ private:
+  const VirtualClock& clock_;
+  int interval_ = 0;
+  std::int64_t dueAt_ = 0;
+};
+
+// The server as the browser double sees it: a request URL in, the final URL
+// of the navigation out (or nothing, when the server never answers).
+using Responder = std::function<std::string(const std::string& url)>;
+
+// A browser whose navigations complete through the event queue, never
+// inside Navigate.
+class FakeBrowser : public platform::Browser {
+ public:
+  FakeBrowser(EventQueue& queue, Responder responder)
+      : queue_(queue), responder_(std::move(responder)) {}
+  void Navigate(const std::string& url) override;
+  std::string LocationURL() const override { return location_; }
+  void SetVisible(bool shown) override { visible = shown; }
+  void SetHeight(int twips) override { height = twips; }
+  void Quit() override { ++quits; }
+
+  // Completes a navigation with a URL of the test's choosing.
+  void Complete(const std::string& finalUrl);
+
+  std::vector<std::string> requests;
+  bool visible = false;
+  int height = 0;
+  int quits = 0;
+
+ private:
+  EventQueue& queue_;
+  Responder responder_;
+  std::string location_;
+};
+
+// The download: the bytes that the test says the URL holds, or a failure.
+class FakeTransfer : public platform::Transfer {
+ public:
+  using Source = std::function<platform::TransferResult(const std::string& url, std::string& bytes)>;
+  explicit FakeTransfer(Source source) : source_(std::move(source)) {}
+  platform::TransferResult Download(const std::string& url, const Sink& sink) override;
+  std::vector<std::string> urls;
+
+ private:
+  Source source_;
+};
+
+struct Question {
+  std::string title;
+  std::string text;
+  friend bool operator==(const Question&, const Question&) = default;
+};
+
+// Answers questions from a script, in order; Yes once the script runs out
+// unless told otherwise. `whileOpen` runs while a question is open, as the
+// nested event loop of a modal box would.
+class ScriptedDialogs : public platform::Dialogs {
+ public:
+  platform::Answer AskYesNo(const std::string& title, const std::string& text) override;
+  void ShowCritical(const std::string& title, const std::string& text) override;
+  void ShowServerMessage(const std::string& text) override;
+
+  std::deque<platform::Answer> answers;
+  platform::Answer whenScriptEnds = platform::Answer::Yes;
+  std::function<void()> whileOpen;
+  std::vector<Question> asked;
+  std::vector<Question> boxes;
+  std::vector<std::string> serverMessages;
+};
+
+class FakeView : public platform::MainView {
+ public:
+  void SetText(platform::Control control, const std::string& text) override;
+  void SetEnabled(platform::Control control, bool enabled) override {
+    enabled_[control] = enabled;
+  }
+  platform::WindowRect Geometry() const override { return geometry; }
+  void SetGeometry(const platform::WindowRect& rect) override { geometry = rect; }
+
+  std::string Text(platform::Control control) const;
+  bool Enabled(platform::Control control) const;
+
+  platform::WindowRect geometry{1500, 1500, 12225, 9630};
+  std::vector<std::string> displays;  // every status line shown, in order
+
+ private:
+  std::map<platform::Control, std::string> texts_;
+  std::map<platform::Control, bool> enabled_;
+};
+
+class FakeScreen : public platform::Screen {
+ public:
+  int WidthTwips() const override { return width; }
+  int HeightTwips() const override { return height; }
+  int width = 15360;
+  int height = 11520;
+};
+
+// The program ended at once (a No to the questions, a server code).
+struct ProgramEnded {};
+// The program stopped with an error report.
+struct ProgramFailed {
+  std::string report;
+};
+
+class FakeProcess : public platform::Process {
+ public:
+  [[noreturn]] void EndAtOnce() override { throw ProgramEnded{}; }
+  void UnloadMainWindow() override;
+  [[noreturn]] void Fail(const std::string& report) override { throw ProgramFailed{report}; }
+
+  std::function<void()> onUnload;
+  bool unloaded = false;
+};
+
+}  // namespace webaccess::testing

@@ -1,0 +1,102 @@
+#include "support/Harness.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace webaccess::testing {
+
+ScratchDirectory::ScratchDirectory() {
+  previous_ = std::filesystem::current_path().string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "webaccess-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+  std::filesystem::current_path(path_);
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& name) { return std::filesystem::exists(name); }
+
+std::string InquiryRecord(int number, std::size_t length) {
+  std::ostringstream record;
+  record << 'A' << "NAME" << number;
+  std::string text = record.str();
+  text.resize(20, ' ');
+  text += "PLATE" + std::to_string(number);
+  text.resize(45, ' ');
+  text += "CA";
+  while (text.size() < length) text += static_cast<char>('0' + text.size() % 10);
+  text.resize(length);
+  return text;
+}
+
+std::string InquiryLines(int n, std::size_t length, int firstNumber) {
+  std::string lines;
+  for (int i = 0; i < n; ++i) lines += InquiryRecord(firstNumber + i, length) + "\r\n";
+  return lines;
+}
+
+Harness::Harness(std::string commandLine) {
+  protocol::Settings settings{{{"Main Server", kBase},
+                               {"Alternate Server", kAltBase},
+                               {"Test Server", kTestBase},
+                               {"I.P. Address", kIpBase}}};
+  form = std::make_unique<app::MainForm>(platform, settings, std::move(commandLine));
+  process.onUnload = [this] { form->Form_Unload(); };
+}
+
+void Harness::Open() {
+  form->Form_Load();
+  form->Form_Activate();
+}
+
+void Harness::RunOrder() {
+  Open();
+  form->cmdStart_Click();
+  RunUntilIdle();
+}
+
+void Harness::Tick() {
+  clock.Advance(timer.DueAt() - clock.ms());
+  queue.Post([this] { timer.Fire(); });
+  queue.RunPending();
+}
+
+void Harness::RunUntilIdle(int maxTicks) {
+  for (int ticks = 0;;) {
+    while (!queue.Empty()) queue.RunPending();
+    if (!timer.Running() || ticks++ >= maxTicks) return;
+    Tick();
+  }
+}
+
+std::vector<std::string> Harness::Requests() const {
+  std::vector<std::string> requests;
+  for (const std::string& url : browser.requests) {
+    const std::string base(kBase);
+    requests.push_back(url.starts_with(base) ? url.substr(base.size()) : url);
+  }
+  return requests;
+}
+
+}  // namespace webaccess::testing

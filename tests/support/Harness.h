@@ -1,0 +1,80 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "support/FakePlatform.h"
+#include "support/ScriptedServer.h"
+
+namespace webaccess::testing {
+
+inline constexpr const char* kBase = "https://main.example.com/";
+inline constexpr const char* kAltBase = "https://alternate.example.com/";
+inline constexpr const char* kTestBase = "http://test.example.com/";
+inline constexpr const char* kIpBase = "https://192.0.2.10/";
+
+// A scratch working directory for one test; the previous one is restored.
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::string previous_;
+};
+
+void WriteFile(const std::string& name, const std::string& bytes);
+std::string ReadFile(const std::string& name);
+bool FileExists(const std::string& name);
+// n inquiry lines of `length` characters, each different, CR LF ended.
+std::string InquiryLines(int n, std::size_t length = 60, int firstNumber = 1);
+// The inquiry record with running number `number`.
+std::string InquiryRecord(int number, std::size_t length = 60);
+
+// The whole client on the test platform, in its own working directory.
+class Harness {
+ public:
+  explicit Harness(std::string commandLine = "1234567PASS,ABC123,PW12");
+
+  // Form_Load and the first activation.
+  void Open();
+  // Open, Start, and run until nothing more happens.
+  void RunOrder();
+  // Runs events and due timer ticks until nothing is pending, at most
+  // `maxTicks` ticks.
+  void RunUntilIdle(int maxTicks = 500);
+  // Fires the wait timer once, moving virtual time to its tick.
+  void Tick();
+
+  // The requests made, each without the base URL.
+  std::vector<std::string> Requests() const;
+  std::string Display() const { return view.Text(platform::Control::lblDisplay); }
+  app::RunVariables& Run() { return form->Run(); }
+  app::ProgramGlobals& Globals() { return form->Globals(); }
+
+  ScratchDirectory directory;
+  EventQueue queue;
+  VirtualClock clock;
+  FakeTimer timer{clock};
+  ScriptedServer server{kBase};
+  FakeBrowser browser{queue, [this](const std::string& url) { return server.Answer(url); }};
+  FakeTransfer transfer{[this](const std::string& url, std::string& bytes) {
+    return server.Download(url, bytes);
+  }};
+  FakePump pump{queue};
+  ScriptedDialogs dialogs;
+  FakeView view;
+  FakeScreen screen;
+  FakeProcess process;
+  platform::Platform platform{browser, transfer, timer, pump, dialogs,
+                              screen,  clock,    view,  process};
+  std::unique_ptr<app::MainForm> form;
+};
+
+}  // namespace webaccess::testing
