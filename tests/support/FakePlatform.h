@@ -45,7 +45,8 @@ class FakePump : public platform::EventPump {
 class VirtualClock : public platform::Clock {
  public:
   platform::LocalTime Now() const override;
-  std::int64_t SteadyMilliseconds() const override { return ms_; }
+  // Each reading moves the clock on by `msPerReading` (0: it stands still).
+  std::int64_t SteadyMilliseconds() const override { return ms_ += msPerReading; }
   char DateSeparator() const override { return dateSeparator; }
   char TimeSeparator() const override { return timeSeparator; }
 
@@ -56,9 +57,10 @@ class VirtualClock : public platform::Clock {
   platform::LocalTime start{2026, 12, 7, 14, 30, 15};
   char dateSeparator = '/';
   char timeSeparator = ':';
+  std::int64_t msPerReading = 0;
 
  private:
-  std::int64_t ms_ = 0;
+  mutable std::int64_t ms_ = 0;
 };
 
 // The poll timer on virtual time: it falls due `interval` ms after it was set,
