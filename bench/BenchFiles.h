@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Clock.h"
+
+namespace webaccess::bench {
+
+// The benchmarks work on bare file names, like the program: the first call
+// creates a scratch directory under $TMPDIR (or /tmp), makes it the working
+// directory and removes it again when the process ends.
+void EnterScratchDirectory();
+
+struct GeneratedFile {
+  std::uint64_t bytes = 0;
+  std::uint64_t lines = 0;    // line ends written
+  std::uint64_t records = 0;  // response records, or inquiry lines long enough to count
+};
+
+// A response download of about `targetBytes`: two header lines, then records
+// of a "<NEW>" header piece and 3 to 10 body lines, some with an "<ERR>"
+// piece, a few server messages, some lines holding several LF-separated
+// pieces, "<COMPLETED>" at the end; CR LF line ends. The same bytes every run.
+GeneratedFile WriteDownload(const std::string& name, std::uint64_t targetBytes);
+
+// An inquiry file of `lines` CR LF lines: mostly records of 58 to 120
+// characters, some of 51 to 55 (counted, never sent), some short and some
+// empty lines. The same bytes every run.
+GeneratedFile WriteInquiries(const std::string& name, std::uint64_t lines);
+
+// The local clock, as the program reads it.
+class RealClock : public platform::Clock {
+ public:
+  platform::LocalTime Now() const override;
+  std::int64_t SteadyMilliseconds() const override;
+};
+
+// Size of a file in bytes; 0 when it is missing.
+std::uint64_t FileSize(const std::string& name);
+
+}  // namespace webaccess::bench
