@@ -1,0 +1,226 @@
+// Start-up, the confirmation of the order, Start, Pick Up Only and Exit.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "support/Harness.h"
+
+namespace webaccess::testing {
+namespace {
+
+using platform::Answer;
+using platform::Control;
+
+TEST(StartUp, LoadWritesOneTraceLineAndLaysTheWindowOutCompact) {
+  Harness h;
+  WriteFile("TRACE.QDK", "OLD\r\nOLDER\r\n");
+  h.form->Form_Load();
+  EXPECT_EQ(ReadFile("TRACE.QDK"), "12/07/2026 14:30:15 Starting program with version 1.15\r\n");
+  EXPECT_EQ(h.Display(), "Press start to begin transfer.");
+  EXPECT_EQ(h.view.geometry, (platform::WindowRect{1567, 1500, 12225, 2055}));
+  EXPECT_EQ(h.Run().PickUpPending, app::kTrue);
+  EXPECT_EQ(h.Globals().CompanyNumber.Value(), "1234567");
+  EXPECT_EQ(h.Globals().UserPassword.Value(), "PW12  ");
+}
+
+struct OrderCase {
+  const char* name;
+  int lines;
+  const char* question;
+  const char* ordering;
+};
+
+class Confirmation : public ::testing::TestWithParam<OrderCase> {};
+
+TEST_P(Confirmation, AsksAboutTheCountAndNamesItOnYes) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(GetParam().lines, 51) + "SHORT LINE\r\n");
+  h.Open();
+  ASSERT_EQ(h.dialogs.asked.size(), 1u);
+  EXPECT_EQ(h.dialogs.asked[0], (Question{"QUESTION", GetParam().question}));
+  EXPECT_EQ(h.view.Text(Control::lblOrdering), GetParam().ordering);
+  EXPECT_EQ(h.form->Caption(), "Request Records From Vantorel - V1.15");
+  EXPECT_EQ(h.Run().OrderCount, GetParam().lines);
+  EXPECT_EQ(h.Run().PickUpOnly, app::kFalse);
+  EXPECT_EQ(h.Globals().ServerBase, kBase);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, Confirmation,
+    ::testing::Values(
+        OrderCase{"One", 1, "THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?",
+                  "Ordering  1 Record"},
+        OrderCase{"Twelve", 12, "THERE ARE 12 RECORDS BEING ORDERED, IS THIS CORRRECT?",
+                  "Ordering  12 Records"}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
+TEST(ConfirmationAnswers, NoThenYesPicksUpOnly) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(3));
+  h.dialogs.answers = {Answer::No, Answer::Yes};
+  h.Open();
+  EXPECT_EQ(h.dialogs.asked.at(1), (Question{"QUESTION", "ARE YOU JUST PICKING UP?"}));
+  EXPECT_EQ(h.Run().PickUpOnly, app::kTrue);
+  EXPECT_EQ(h.Run().OrderCount, 0);
+  EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
+}
+
+TEST(ConfirmationAnswers, NoAndNoEndBeforeAnyServerContact) {
+  for (const int lines : {0, 5}) {
+    Harness h;
+    if (lines > 0) WriteFile("INQUIRY.QDK", InquiryLines(lines));
+    WriteFile("RESPONSE.QDK", "KEEP\r\n");
+    WriteFile("AUDIT.QDK", "KEEP\r\n");
+    h.dialogs.answers = {Answer::No, Answer::No};
+    h.form->Form_Load();
+    EXPECT_THROW(h.form->Form_Activate(), ProgramEnded);
+    EXPECT_TRUE(h.browser.requests.empty());
+    EXPECT_EQ(ReadFile("TRACE.QDK"),
+              "12/07/2026 14:30:15 Starting program with version 1.15\r\n");
+    EXPECT_EQ(ReadFile("RESPONSE.QDK"), "KEEP\r\n");
+    EXPECT_EQ(ReadFile("AUDIT.QDK"), "KEEP\r\n");
+    EXPECT_FALSE(FileExists("MESSAGE.QDK"));
+  }
+}
+
+TEST(ConfirmationAnswers, ALineOf51CountsAndOneOf50DoesNot) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", std::string(51, 'a') + "\r\n" + std::string(50, 'b') + "\r\n");
+  h.Open();
+  EXPECT_EQ(h.Run().OrderCount, 1);
+}
+
+TEST(Start, ResetsTheWorkFilesDisablesItselfAndLogsOn) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  WriteFile("RESPONSE.QDK", "LAST RUN\r\n");
+  h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
+  h.Open();
+  h.form->cmdStart_Click();
+  EXPECT_FALSE(h.view.Enabled(Control::cmdStart));
+  EXPECT_EQ(h.view.Text(Control::cmdExit), "STOP");
+  EXPECT_TRUE(h.browser.visible);
+  EXPECT_EQ(ReadFile("RESPONSE.BAK"), "LAST RUN\r\n");
+  EXPECT_EQ(ReadFile("MESSAGE.QDK"), "");
+  EXPECT_EQ(h.Requests().size(), 1u);
+  EXPECT_NE(ReadFile("TRACE.QDK").find(" Logging on to Server with Company Number/User Id\r\n"),
+            std::string::npos);
+}
+
+TEST(Start, ACompanyNumberOfBlanksLogsOnInThePage) {
+  Harness h("       PASS,ABC123,PW");
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
+  h.Open();
+  h.form->cmdStart_Click();
+  EXPECT_EQ(h.Requests(), std::vector<std::string>{"Zq3/V7Begin.asp?ACTION="});
+  EXPECT_EQ(h.view.geometry.height, 8400);
+}
+
+TEST(Start, CredentialsShorterThanTheirFieldsAreSentWithTheirBlanks) {
+  Harness h("1234567PAS,ABC12");
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
+  h.Open();
+  h.form->cmdStart_Click();
+  EXPECT_EQ(h.Requests().at(0),
+            "Zq3/V7Begin.asp?ACTION=&Company=1234567&CompPass=PAS,&User=ABC12 &UserPass=ABC12 ");
+}
+
+TEST(PickUpOnly, ChosenMidRunTurnsTheNextRecordIntoAPickUp) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(5));
+  h.server.override = [&h](const std::string& url) -> std::optional<std::string> {
+    if (h.server.received.size() == 2 && url.find("ACTION=REQ") != std::string::npos) {
+      h.form->mnu_Pick_Up_Click();
+    }
+    return std::nullopt;
+  };
+  h.RunOrder();
+  EXPECT_EQ(h.server.received.size(), 3u);
+  EXPECT_EQ(h.server.batchesClosed, std::vector<std::string>{"PICKUP"});
+  EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
+  EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
+}
+
+TEST(Activation, ALaterActivationKeepsTheChosenServer) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.Open();
+  h.form->mnuAlt_Click();
+  h.form->Form_Activate();  // the request list closed over the window
+  EXPECT_EQ(h.Globals().ServerBase, kAltBase);
+  EXPECT_EQ(h.view.Text(Control::lblServer), "Alternate Server");
+  EXPECT_EQ(h.dialogs.asked.size(), 1u);
+  h.form->mnuTestServer_Click();
+  EXPECT_EQ(h.Globals().ServerBase, kTestBase);
+  h.form->mnuIP_Click();
+  EXPECT_EQ(h.view.Text(Control::lblServer), "I.P. Address");
+  h.form->mnuMain_Click();
+  EXPECT_EQ(h.Globals().ServerBase, kBase);
+}
+
+class ExitTest : public ::testing::Test {
+ protected:
+  ExitTest() {
+    WriteFile("INQUIRY.QDK", InquiryLines(1));
+    h.Open();
+  }
+  Harness h;
+};
+
+TEST_F(ExitTest, NoLeavesEverythingAsItWas) {
+  h.form->cmdStart_Click();
+  h.dialogs.answers = {Answer::No};
+  h.form->cmdExit_Click();
+  EXPECT_EQ(h.dialogs.asked.back(), (Question{"Exit Question", "Are you sure you wish to exit?"}));
+  EXPECT_FALSE(h.process.unloaded);
+  EXPECT_TRUE(FileExists("INQUIRY.QDK"));
+}
+
+TEST_F(ExitTest, YesDeletesTheInquiryFileAndUnloads) {
+  WriteFile("RESPONSE.QDK", "");
+  h.form->cmdExit_Click();
+  EXPECT_TRUE(h.process.unloaded);
+  EXPECT_EQ(h.browser.quits, 1);
+  EXPECT_FALSE(FileExists("INQUIRY.QDK"));
+  EXPECT_TRUE(h.dialogs.serverMessages.empty());
+  EXPECT_FALSE(FileExists("RESPONSE.QDK"));  // empty: removed at unload
+}
+
+TEST_F(ExitTest, TheRunsServerMessagesAreShownBeforeTheUnload) {
+  h.Globals().ServerMessages = "FIRST\r\nSECOND\r\n";
+  std::remove("INQUIRY.QDK");  // a missing inquiry file is no error
+  h.form->cmdExit_Click();
+  EXPECT_EQ(h.dialogs.serverMessages,
+            std::vector<std::string>{"FIRST\r\nSECOND\r\n\r\n\r\nPress exit to continue."});
+  EXPECT_TRUE(h.process.unloaded);
+}
+
+TEST_F(ExitTest, UnloadKeepsOnlyAResponseFileWithBytes) {
+  h.form->Form_Unload();
+  EXPECT_FALSE(FileExists("RESPONSE.QDK"));
+  WriteFile("RESPONSE.QDK", "R\r\n");
+  h.form->Form_Unload();
+  EXPECT_EQ(ReadFile("RESPONSE.QDK"), "R\r\n");
+  EXPECT_TRUE(FileExists("INQUIRY.QDK"));  // closing the window keeps the order
+}
+
+TEST(WorkFileFailure, StopsTheProgramWithAReport) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.Open();
+  std::filesystem::create_directory("RESPONSE.BAK");
+  WriteFile("RESPONSE.BAK/x", "x");
+  try {
+    h.form->cmdStart_Click();
+    FAIL() << "the start went on";
+  } catch (const ProgramFailed& failed) {
+    EXPECT_NE(failed.report.find("RESPONSE.BAK"), std::string::npos);
+  }
+  EXPECT_TRUE(h.browser.requests.empty());
+}
+
+}  // namespace
+}  // namespace webaccess::testing
