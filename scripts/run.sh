@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs a whole order against the local
+# server simulator in a scratch working directory.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake --preset default
+cmake --build --preset default -j "$(nproc)"
+exec bash scripts/demo.sh "$@"
