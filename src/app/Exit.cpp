@@ -1,6 +1,6 @@
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdio>
-#include <sys/stat.h>
 
 #include "app/MainForm.h"
 #include "files/WorkFileError.h"

@@ -43,9 +43,8 @@ void MainForm::ConfirmOrder() {
   // The number text has a leading blank where a minus sign would stand.
   const std::string number = " " + std::to_string(run_.OrderCount);
   const std::string question =
-      run_.OrderCount == 1
-          ? std::string("THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?")
-          : "THERE ARE" + number + " RECORDS BEING ORDERED, IS THIS CORRRECT?";
+      run_.OrderCount == 1 ? std::string("THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?")
+                           : "THERE ARE" + number + " RECORDS BEING ORDERED, IS THIS CORRRECT?";
   if (dialogs.AskYesNo(kQuestionTitle, question) == Answer::Yes) {
     std::string ordering = "Ordering " + number + " Record";
     if (run_.OrderCount > 1) ordering += 's';

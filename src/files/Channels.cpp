@@ -2,8 +2,7 @@
 
 namespace webaccess::files {
 
-OutputFile& Channels::OpenOutput(Channel channel, const std::string& name,
-                                 OutputFile::Mode mode) {
+OutputFile& Channels::OpenOutput(Channel channel, const std::string& name, OutputFile::Mode mode) {
   Close(channel);
   auto file = std::make_unique<OutputFile>(name, mode);
   OutputFile& result = *file;

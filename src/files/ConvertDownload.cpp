@@ -17,26 +17,26 @@ std::string_view Mid(std::string_view text, std::size_t from, std::size_t length
   return from < text.size() ? text.substr(from, length) : std::string_view{};
 }
 
-void AppendTwoDigits(std::string& out, int value) {
-  out += static_cast<char>('0' + (value / 10) % 10);
-  out += static_cast<char>('0' + value % 10);
+char* PutTwoDigits(char* out, int value) {
+  out[0] = static_cast<char>('0' + (value / 10) % 10);
+  out[1] = static_cast<char>('0' + value % 10);
+  return out + 2;
 }
 
 // "MM/DD/YYhh:mm:ss", the audit line's date and time.
-std::string AuditStamp(const platform::LocalTime& t) {
-  std::string out;
-  out.reserve(16);
-  AppendTwoDigits(out, t.month);
-  out += '/';
-  AppendTwoDigits(out, t.day);
-  out += '/';
-  AppendTwoDigits(out, t.year % 100);
-  AppendTwoDigits(out, t.hour);
-  out += ':';
-  AppendTwoDigits(out, t.minute);
-  out += ':';
-  AppendTwoDigits(out, t.second);
-  return out;
+void AssignAuditStamp(std::string& out, const platform::LocalTime& t) {
+  char stamp[16];
+  char* p = PutTwoDigits(stamp, t.month);
+  *p++ = '/';
+  p = PutTwoDigits(p, t.day);
+  *p++ = '/';
+  p = PutTwoDigits(p, t.year % 100);
+  p = PutTwoDigits(p, t.hour);
+  *p++ = ':';
+  p = PutTwoDigits(p, t.minute);
+  *p++ = ':';
+  PutTwoDigits(p, t.second);
+  out.assign(stamp, sizeof stamp);
 }
 
 class Converter {
@@ -57,7 +57,7 @@ class Converter {
       recordBegun_ = true;
       errorCode_ = "00";
       const std::string_view header = Mid(piece, 5, std::string_view::npos);
-      pendingAudit_ = AuditStamp(clock_.Now());
+      AssignAuditStamp(pendingAudit_, clock_.Now());
       pendingAudit_ += userId_;
       pendingAudit_ += Mid(header, 45, 2);
       pendingAudit_ += Mid(header, 20, 15);
@@ -86,7 +86,8 @@ class Converter {
 
   void WritePendingAudit() {
     if (!recordBegun_) return;
-    audit_.WriteLine(pendingAudit_ + errorCode_);
+    audit_.Write(pendingAudit_);
+    audit_.WriteLine(errorCode_);
   }
 
   bool completedSeen() const { return completedSeen_; }
@@ -116,9 +117,9 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   const bool lfLines = !FileHoldsCr(kDownloadFile);
   LineReader download(kDownloadFile,
                       lfLines ? LineReader::LineEnds::Lf : LineReader::LineEnds::CrOrCrLf);
-  std::string line;
-  download.ReadLine(line);
-  download.ReadLine(line);
+  std::string_view line;
+  download.ReadLineView(line);
+  download.ReadLineView(line);
 
   OutputFile* audit = channels.Output(kAudit);
   if (audit == nullptr) ThrowWorkFileError("write (not open)", kAuditFile);
@@ -127,7 +128,7 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   Converter converter(files, clock, userId, response, *audit);
 
   std::int64_t lastPass = clock.SteadyMilliseconds() - kEventSliceMs;
-  while (download.ReadLine(line)) {
+  while (download.ReadLineView(line)) {
     const std::int64_t now = clock.SteadyMilliseconds();
     if (now - lastPass >= kEventSliceMs) {
       passEvents();

@@ -11,8 +11,8 @@ namespace webaccess::files {
 
 std::int64_t CountRecordLines(LineReader& reader) {
   std::int64_t count = 0;
-  std::string line;
-  while (reader.ReadLine(line)) {
+  std::string_view line;
+  while (reader.ReadLineView(line)) {
     if (line.size() >= kCountedLength) ++count;
   }
   return count;
@@ -29,8 +29,7 @@ std::int16_t CountInquiries(Channels& channels) {
       return 0;
     }
     if (probe != nullptr) std::fclose(probe);
-    LineReader& reader =
-        channels.OpenInput(kShortLived, kInquiryFile, LineReader::LineEnds::Any);
+    LineReader& reader = channels.OpenInput(kShortLived, kInquiryFile, LineReader::LineEnds::Any);
     count = CountRecordLines(reader);
   } catch (const WorkFileError&) {
     count = 0;

@@ -6,12 +6,35 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "files/WorkFileError.h"
 
 namespace webaccess::files {
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
+
+// The first CR or LF byte, or nullptr.
+const char* FindCrOrLf(const char* p, std::size_t size) {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; size >= 16; p += 16, size -= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto hits = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
+    if (hits != 0) return p + __builtin_ctz(hits);
+  }
+#endif
+  for (; size > 0; ++p, --size) {
+    if (*p == '\r' || *p == '\n') return p;
+  }
+  return nullptr;
 }
+
+}  // namespace
 
 LineReader::LineReader(const std::string& name, LineEnds ends)
     : name_(name), ends_(ends), buffer_(kBufferSize) {
@@ -44,43 +67,72 @@ bool LineReader::Fill() {
 bool LineReader::AtEnd() { return pos_ >= len_ && !Fill(); }
 
 bool LineReader::ReadLine(std::string& line) {
-  line.clear();
+  std::string_view view;
+  if (!ReadLineView(view)) {
+    line.clear();
+    return false;
+  }
+  line.assign(view);
+  return true;
+}
+
+const char* LineReader::FindLineEnd(const char* begin, std::size_t size) const {
+  switch (ends_) {
+    case LineEnds::CrOrCrLf:
+      return static_cast<const char*>(std::memchr(begin, '\r', size));
+    case LineEnds::Lf:
+      return static_cast<const char*>(std::memchr(begin, '\n', size));
+    case LineEnds::Any:
+      return FindCrOrLf(begin, size);
+  }
+  return nullptr;
+}
+
+void LineReader::SkipLfAfterCr() {
+  if (ends_ == LineEnds::Lf) return;
+  if (pos_ >= len_ && !Fill()) return;
+  if (buffer_[pos_] == '\n') ++pos_;
+}
+
+bool LineReader::ReadLineView(std::string_view& line) {
   if (AtEnd()) return false;
-  for (;;) {
-    const char* begin = buffer_.data() + pos_;
-    const std::size_t avail = len_ - pos_;
-    const char* end = nullptr;
-    switch (ends_) {
-      case LineEnds::CrOrCrLf:
-        end = static_cast<const char*>(std::memchr(begin, '\r', avail));
-        break;
-      case LineEnds::Lf:
-        end = static_cast<const char*>(std::memchr(begin, '\n', avail));
-        break;
-      case LineEnds::Any:
-        for (const char* p = begin; p < begin + avail; ++p) {
-          if (*p == '\r' || *p == '\n') {
-            end = p;
-            break;
-          }
-        }
-        break;
-    }
-    if (end == nullptr) {
-      line.append(begin, avail);
-      pos_ = len_;
-      if (!Fill()) return true;  // the last line has no line end
-      continue;
-    }
-    line.append(begin, static_cast<std::size_t>(end - begin));
-    const bool cr = *end == '\r';
-    pos_ += static_cast<std::size_t>(end - begin) + 1;
-    if (cr && ends_ != LineEnds::Lf) {
-      if (pos_ >= len_ && !Fill()) return true;
+  const char* begin = buffer_.data() + pos_;
+  const char* end = FindLineEnd(begin, len_ - pos_);
+  if (end != nullptr) {
+    const auto length = static_cast<std::size_t>(end - begin);
+    pos_ += length + 1;
+    if (*end != '\r' || ends_ == LineEnds::Lf) {
+      line = std::string_view(begin, length);
+    } else if (pos_ < len_) {
       if (buffer_[pos_] == '\n') ++pos_;
+      line = std::string_view(begin, length);
+    } else {
+      // The CR is the last byte read: the next read that looks for its LF
+      // reuses the buffer, so the line is kept aside first.
+      carry_.assign(begin, length);
+      SkipLfAfterCr();
+      line = carry_;
     }
     return true;
   }
+  // The line goes on in the next read.
+  carry_.assign(begin, len_ - pos_);
+  pos_ = len_;
+  while (Fill()) {
+    begin = buffer_.data();
+    end = FindLineEnd(begin, len_);
+    if (end == nullptr) {
+      carry_.append(begin, len_);
+      pos_ = len_;
+      continue;
+    }
+    carry_.append(begin, static_cast<std::size_t>(end - begin));
+    pos_ = static_cast<std::size_t>(end - begin) + 1;
+    if (*end == '\r') SkipLfAfterCr();
+    break;
+  }
+  line = carry_;  // the last line of the file may have no line end
+  return true;
 }
 
 bool FileHoldsCr(const std::string& name) {

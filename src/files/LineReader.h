@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace webaccess::files {
@@ -25,9 +26,14 @@ class LineReader {
   bool AtEnd();
   // Reads the next line without its line end into `line`; false at the end.
   bool ReadLine(std::string& line);
+  // The same without a copy: `line` stays valid until the next read.
+  bool ReadLineView(std::string_view& line);
 
  private:
   bool Fill();  // reads more bytes; false at the end of the file
+  const char* FindLineEnd(const char* begin, std::size_t size) const;
+  // After a CR that ends a line, skips the LF that may follow it.
+  void SkipLfAfterCr();
 
   std::string name_;
   LineEnds ends_;
@@ -36,6 +42,7 @@ class LineReader {
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
   bool eof_ = false;
+  std::string carry_;  // a line that does not lie whole in the buffer
 };
 
 // True when the file holds at least one CR byte. A missing file holds none.

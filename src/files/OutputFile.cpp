@@ -1,6 +1,10 @@
 #include "files/OutputFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "files/WorkFileError.h"
 
@@ -10,41 +14,85 @@ constexpr std::size_t kBufferSize = 1 << 16;
 }
 
 OutputFile::OutputFile(const std::string& name, Mode mode) : name_(name) {
-  file_ = std::fopen(name.c_str(), mode == Mode::Create ? "wb" : "ab");
-  if (file_ == nullptr) ThrowWorkFileError("open", name_);
-  std::setvbuf(file_, nullptr, _IOFBF, kBufferSize);
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Create ? O_TRUNC : O_APPEND);
+  fd_ = ::open(name.c_str(), flags, 0666);
+  if (fd_ < 0) ThrowWorkFileError("open", name_);
+  buffer_.resize(kBufferSize);
 }
 
 OutputFile::~OutputFile() {
-  if (file_ != nullptr) std::fclose(file_);
+  if (fd_ < 0) return;
+  WriteOut(buffer_.data(), used_);
+  ::close(fd_);
+}
+
+bool OutputFile::WriteOut(const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd_, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
 }
 
 void OutputFile::Write(std::string_view bytes) {
-  if (file_ == nullptr) ThrowWorkFileError("write (not open)", name_);
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    ThrowWorkFileError("write", name_);
+  if (fd_ < 0) ThrowWorkFileError("write (not open)", name_);
+  if (bytes.size() > buffer_.size() - used_) {
+    Flush();
+    if (bytes.size() >= buffer_.size()) {
+      if (!WriteOut(bytes.data(), bytes.size())) ThrowWorkFileError("write", name_);
+      return;
+    }
   }
+  if (bytes.empty()) return;  // an empty view may hold no address at all
+  std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
 }
 
 void OutputFile::WriteLine(std::string_view text) {
+  if (fd_ >= 0 && text.size() + 2 <= buffer_.size() - used_) {
+    char* out = buffer_.data() + used_;
+    if (!text.empty()) std::memcpy(out, text.data(), text.size());
+    out[text.size()] = '\r';
+    out[text.size() + 1] = '\n';
+    used_ += text.size() + 2;
+    return;
+  }
   Write(text);
   Write("\r\n");
 }
 
 void OutputFile::Flush() {
-  if (file_ != nullptr && std::fflush(file_) != 0) ThrowWorkFileError("write", name_);
+  if (fd_ < 0 || used_ == 0) return;
+  const std::size_t size = used_;
+  used_ = 0;  // what fails to go out is reported, not written again
+  if (!WriteOut(buffer_.data(), size)) ThrowWorkFileError("write", name_);
 }
 
 void OutputFile::Sync() {
   Flush();
-  if (file_ != nullptr && ::fsync(fileno(file_)) != 0) ThrowWorkFileError("sync", name_);
+  if (fd_ >= 0 && ::fsync(fd_) != 0) ThrowWorkFileError("sync", name_);
 }
 
 void OutputFile::Close() {
-  if (file_ == nullptr) return;
-  std::FILE* file = file_;
-  file_ = nullptr;
-  if (std::fclose(file) != 0) ThrowWorkFileError("close", name_);
+  if (fd_ < 0) return;
+  const int fd = fd_;
+  bool ok = WriteOut(buffer_.data(), used_);
+  int error = errno;
+  used_ = 0;
+  fd_ = -1;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    errno = error;
+    ThrowWorkFileError("close", name_);
+  }
 }
 
 }  // namespace webaccess::files

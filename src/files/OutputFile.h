@@ -1,8 +1,9 @@
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace webaccess::files {
 
@@ -13,7 +14,7 @@ class OutputFile {
   enum class Mode { Create, Append };
 
   OutputFile(const std::string& name, Mode mode);
-  ~OutputFile();
+  ~OutputFile();  // writes out what is buffered, reporting nothing
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
@@ -25,8 +26,13 @@ class OutputFile {
   const std::string& Name() const { return name_; }
 
  private:
+  // Writes all of the bytes to the file; false with errno set when that fails.
+  bool WriteOut(const char* data, std::size_t size);
+
   std::string name_;
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
 };
 
 }  // namespace webaccess::files

@@ -49,8 +49,7 @@ void WorkFiles::StartTrace() {
 void WorkFiles::WriteTrace(std::string_view text) {
   OutputFile* trace = channels_.Output(kTrace);
   if (trace == nullptr) ThrowWorkFileError("write (not open)", kTraceFile);
-  std::string line =
-      TraceStamp(clock_.Now(), clock_.DateSeparator(), clock_.TimeSeparator()) + ' ';
+  std::string line = TraceStamp(clock_.Now(), clock_.DateSeparator(), clock_.TimeSeparator()) + ' ';
   line += text;
   trace->WriteLine(line);
   trace->Flush();

@@ -5,10 +5,10 @@
 namespace webaccess::platform {
 
 struct LocalTime {
-  int year = 2000;   // four digits
-  int month = 1;     // 1 to 12
-  int day = 1;       // 1 to 31
-  int hour = 0;      // 0 to 23
+  int year = 2000;  // four digits
+  int month = 1;    // 1 to 12
+  int day = 1;      // 1 to 31
+  int hour = 0;     // 0 to 23
   int minute = 0;
   int second = 0;
 };

@@ -9,9 +9,7 @@ using platform::Answer;
 using platform::Control;
 using protocol::Holds;
 
-void MainForm::WebBrowser_NavigateComplete2() {
-  SetReplyText(platform_.browser.LocationURL());
-}
+void MainForm::WebBrowser_NavigateComplete2() { SetReplyText(platform_.browser.LocationURL()); }
 
 void MainForm::MessageCheck() { NavigateServer("", protocol::kPageMessage, ""); }
 
@@ -88,7 +86,8 @@ void MainForm::CountReply(const std::string& reply) {
       SetEnabled(Control::txtURL, false);
       PickUpResponses();
     } else if (platform_.dialogs.AskYesNo(
-                   "RECORDS FOUND", "Records found waiting to download\r\nDo you wish to download them?") ==
+                   "RECORDS FOUND",
+                   "Records found waiting to download\r\nDo you wish to download them?") ==
                Answer::Yes) {
       SetText(Control::lblDisplay, "Downloading now.");
       SetEnabled(Control::txtURL, false);

@@ -35,11 +35,10 @@ void MainForm::SendLogon() {
     NavigateServer("", protocol::kPageBegin, "");
     return;
   }
-  const std::string credentials =
-      "&Company=" + EncodeQueryValue(globals_.CompanyNumber.View()) +
-      "&CompPass=" + EncodeQueryValue(globals_.CompanyPassword.View()) +
-      "&User=" + EncodeQueryValue(globals_.UserId.View()) +
-      "&UserPass=" + EncodeQueryValue(globals_.UserPassword.View());
+  const std::string credentials = "&Company=" + EncodeQueryValue(globals_.CompanyNumber.View()) +
+                                  "&CompPass=" + EncodeQueryValue(globals_.CompanyPassword.View()) +
+                                  "&User=" + EncodeQueryValue(globals_.UserId.View()) +
+                                  "&UserPass=" + EncodeQueryValue(globals_.UserPassword.View());
   SetText(Control::lblDisplay, "");
   files_.WriteTrace("Logging on to Server with Company Number/User Id");
   SetEnabled(Control::cmdStart, false);

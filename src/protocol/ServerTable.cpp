@@ -5,7 +5,8 @@
 namespace webaccess::protocol {
 
 #ifndef WEBACCESS_MAIN_URL
-#error "WEBACCESS_MAIN_URL, WEBACCESS_ALT_URL, WEBACCESS_TEST_URL and WEBACCESS_IP_URL come from the build"
+#error \
+    "WEBACCESS_MAIN_URL, WEBACCESS_ALT_URL, WEBACCESS_TEST_URL and WEBACCESS_IP_URL come from the build"
 #endif
 
 ServerTable BuiltInServers() {
@@ -48,8 +49,8 @@ std::optional<Settings> LoadSettings(const Environment& environment, std::string
   for (const auto& entry : overrides) {
     if (const char* value = environment(entry.name)) *entry.url = value;
     if (!IsBaseUrl(*entry.url)) {
-      error = std::string(entry.name) + " must be an http:// or https:// URL ending in \"/\" (is \"" +
-              *entry.url + "\")";
+      error = std::string(entry.name) +
+              " must be an http:// or https:// URL ending in \"/\" (is \"" + *entry.url + "\")";
       return std::nullopt;
     }
   }

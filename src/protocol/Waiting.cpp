@@ -18,10 +18,10 @@ void MainForm::tmrWait_Timer() {
   Increment(run_.WaitTicks);
   if (run_.WaitTicks > kPatientTicks) {
     waitQuestionOpen_ = true;
-    const Answer answer = platform_.dialogs.AskYesNo(
-        "TIRED OF WAITING?",
-        "IT'S BEEN OVER TEN MINUTES AND NOTHING HAS COME BACK YET,\r\n"
-        "YES to continue waiting or NO to stop.");
+    const Answer answer =
+        platform_.dialogs.AskYesNo("TIRED OF WAITING?",
+                                   "IT'S BEEN OVER TEN MINUTES AND NOTHING HAS COME BACK YET,\r\n"
+                                   "YES to continue waiting or NO to stop.");
     waitQuestionOpen_ = false;
     if (answer != Answer::Yes) return;
     run_.WaitTicks = 0;

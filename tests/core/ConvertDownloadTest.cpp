@@ -48,11 +48,18 @@ TEST_F(Conversion, OneRecordGivesItsBodyLinesAndOneAuditLine) {
   Convert(kHeader + "<NEW>" + kRecordHeader + "\r\nLINE 1\r\nLINE 2\r\nLINE 3\r\n");
   EXPECT_EQ(ReadFile("RESPONSE.QDK"), "LINE 1\r\nLINE 2\r\nLINE 3\r\n");
   EXPECT_EQ(ReadFile("AUDIT.QDK"),
-            "12/07/26" "14:30:15" "ABC12 " "KL" "123456789012345" "1234567890123456789" "00\r\n");
+            "12/07/26"
+            "14:30:15"
+            "ABC12 "
+            "KL"
+            "123456789012345"
+            "1234567890123456789"
+            "00\r\n");
 }
 
 TEST_F(Conversion, ErrorCodesBelongToTheirRecordAndTheLastOneWins) {
-  Convert(kHeader + "<NEW>A\r\n<ERR>17\r\nBODY A\r\n<NEW>B\r\nBODY B\r\n<NEW>C\r\n<ERR>01\r\n<ERR>99\r\n");
+  Convert(kHeader +
+          "<NEW>A\r\n<ERR>17\r\nBODY A\r\n<NEW>B\r\nBODY B\r\n<NEW>C\r\n<ERR>01\r\n<ERR>99\r\n");
   EXPECT_EQ(ReadFile("AUDIT.QDK"),
             "12/07/2614:30:15ABC12 A17\r\n12/07/2614:30:15ABC12 B00\r\n"
             "12/07/2614:30:15ABC12 C99\r\n");

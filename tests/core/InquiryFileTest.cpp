@@ -64,8 +64,7 @@ TEST_F(InquiryFileTest, SendingSkipsShortLinesAndPads56To58) {
 
 TEST_F(InquiryFileTest, LineEndsMayBeCrLfLfOrCrAndTheLastNeedsNone) {
   const std::string a(60, 'a'), b(60, 'b'), c(60, 'c'), d(60, 'd');
-  EXPECT_EQ(Sent(a + "\n" + b + "\r" + c + "\r\n" + d),
-            (std::vector<std::string>{a, b, c, d}));
+  EXPECT_EQ(Sent(a + "\n" + b + "\r" + c + "\r\n" + d), (std::vector<std::string>{a, b, c, d}));
   // A file that ends in CR LF has no extra empty record.
   WriteFile("INQUIRY.QDK", a + "\r\n");
   LineReader reader("INQUIRY.QDK", LineReader::LineEnds::Any);

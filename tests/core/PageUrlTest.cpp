@@ -20,7 +20,8 @@ TEST(PageUrlTest, EveryRequestCarriesTheActionEvenWhenEmpty) {
 }
 
 TEST(PageUrlTest, TheDownloadNameKeepsTheFieldsAtFullWidth) {
-  EXPECT_EQ(DownloadUrl("https://h/", "1234567", "ABC12 "), "https://h/Zq3/_ffffs/1234567ABC12 .TXT");
+  EXPECT_EQ(DownloadUrl("https://h/", "1234567", "ABC12 "),
+            "https://h/Zq3/_ffffs/1234567ABC12 .TXT");
 }
 
 TEST(EncodeQueryValueTest, OnlyBytesThatWouldChangeTheRequestAreEscaped) {

@@ -48,11 +48,11 @@ TEST_P(Confirmation, AsksAboutTheCountAndNamesItOnYes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Counts, Confirmation,
-    ::testing::Values(
-        OrderCase{"One", 1, "THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?",
-                  "Ordering  1 Record"},
-        OrderCase{"Twelve", 12, "THERE ARE 12 RECORDS BEING ORDERED, IS THIS CORRRECT?",
-                  "Ordering  12 Records"}),
+    ::testing::Values(OrderCase{"One", 1, "THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?",
+                                "Ordering  1 Record"},
+                      OrderCase{"Twelve", 12,
+                                "THERE ARE 12 RECORDS BEING ORDERED, IS THIS CORRRECT?",
+                                "Ordering  12 Records"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(ConfirmationAnswers, NoThenYesPicksUpOnly) {
@@ -76,8 +76,7 @@ TEST(ConfirmationAnswers, NoAndNoEndBeforeAnyServerContact) {
     h.form->Form_Load();
     EXPECT_THROW(h.form->Form_Activate(), ProgramEnded);
     EXPECT_TRUE(h.browser.requests.empty());
-    EXPECT_EQ(ReadFile("TRACE.QDK"),
-              "12/07/2026 14:30:15 Starting program with version 1.15\r\n");
+    EXPECT_EQ(ReadFile("TRACE.QDK"), "12/07/2026 14:30:15 Starting program with version 1.15\r\n");
     EXPECT_EQ(ReadFile("RESPONSE.QDK"), "KEEP\r\n");
     EXPECT_EQ(ReadFile("AUDIT.QDK"), "KEEP\r\n");
     EXPECT_FALSE(FileExists("MESSAGE.QDK"));

@@ -82,7 +82,8 @@ TEST(WholeRun, BatchLabelsCountTheRecordsOfTheirBatch) {
   WriteFile("INQUIRY.QDK", InquiryLines(11));
   h.RunOrder();
   const auto& shown = h.view.displays;
-  EXPECT_NE(std::find(shown.begin(), shown.end(), "10 Records requested, please wait"), shown.end());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "10 Records requested, please wait"),
+            shown.end());
   EXPECT_NE(std::find(shown.begin(), shown.end(), "1 Records requested, please wait"), shown.end());
   EXPECT_EQ(h.server.batchesClosed.size(), 2u);
 }
@@ -137,11 +138,10 @@ TEST_P(FirstCountOkay, WaitingResponsesAreAskedAboutThenTheRecordsStart) {
   EXPECT_EQ(h.dialogs.asked.size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, FirstCountOkay,
-    ::testing::Values(FirstCountCase{"Accepted", Answer::Yes, true},
-                      FirstCountCase{"Declined", Answer::No, false}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, FirstCountOkay,
+                         ::testing::Values(FirstCountCase{"Accepted", Answer::Yes, true},
+                                           FirstCountCase{"Declined", Answer::No, false}),
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(WholeRun, ACountAnsweredDeleteDeletesAndSendsTheNextRecord) {
   Harness h;

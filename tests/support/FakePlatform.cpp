@@ -21,8 +21,8 @@ void EventQueue::RunPending() {
 }
 
 platform::LocalTime VirtualClock::Now() const {
-  std::int64_t seconds = start.second + 60 * (start.minute + 60 * std::int64_t{start.hour}) +
-                         ms_ / 1000;
+  std::int64_t seconds =
+      start.second + 60 * (start.minute + 60 * std::int64_t{start.hour}) + ms_ / 1000;
   platform::LocalTime t = start;
   t.day += static_cast<int>(seconds / 86400);  // tests stay within the month
   seconds %= 86400;
@@ -85,9 +85,7 @@ void ScriptedDialogs::ShowCritical(const std::string& title, const std::string& 
   boxes.push_back({title, text});
 }
 
-void ScriptedDialogs::ShowServerMessage(const std::string& text) {
-  serverMessages.push_back(text);
-}
+void ScriptedDialogs::ShowServerMessage(const std::string& text) { serverMessages.push_back(text); }
 
 void FakeView::SetText(platform::Control control, const std::string& text) {
   texts_[control] = text;

@@ -115,7 +115,8 @@ class FakeBrowser : public platform::Browser {
 // The download: the bytes that the test says the URL holds, or a failure.
 class FakeTransfer : public platform::Transfer {
  public:
-  using Source = std::function<platform::TransferResult(const std::string& url, std::string& bytes)>;
+  using Source =
+      std::function<platform::TransferResult(const std::string& url, std::string& bytes)>;
   explicit FakeTransfer(Source source) : source_(std::move(source)) {}
   platform::TransferResult Download(const std::string& url, const Sink& sink) override;
   std::vector<std::string> urls;
@@ -150,9 +151,7 @@ class ScriptedDialogs : public platform::Dialogs {
 class FakeView : public platform::MainView {
  public:
   void SetText(platform::Control control, const std::string& text) override;
-  void SetEnabled(platform::Control control, bool enabled) override {
-    enabled_[control] = enabled;
-  }
+  void SetEnabled(platform::Control control, bool enabled) override { enabled_[control] = enabled; }
   platform::WindowRect Geometry() const override { return geometry; }
   void SetGeometry(const platform::WindowRect& rect) override { geometry = rect; }
 

@@ -64,15 +64,14 @@ class Harness {
   FakeTimer timer{clock};
   ScriptedServer server{kBase};
   FakeBrowser browser{queue, [this](const std::string& url) { return server.Answer(url); }};
-  FakeTransfer transfer{[this](const std::string& url, std::string& bytes) {
-    return server.Download(url, bytes);
-  }};
+  FakeTransfer transfer{
+      [this](const std::string& url, std::string& bytes) { return server.Download(url, bytes); }};
   FakePump pump{queue};
   ScriptedDialogs dialogs;
   FakeView view;
   FakeScreen screen;
   FakeProcess process;
-  platform::Platform platform{browser, transfer, timer, pump, dialogs,
+  platform::Platform platform{browser, transfer, timer, pump,   dialogs,
                               screen,  clock,    view,  process};
   std::unique_ptr<app::MainForm> form;
 };

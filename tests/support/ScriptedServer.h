@@ -35,13 +35,13 @@ class ScriptedServer {
   // Behaviour.
   std::string cid = "1234567";
   std::string uid = "ABC123";
-  std::optional<std::string> logonReply;   // answered to the logon instead of LOGON
-  int readyAfter = 1;                      // counts answered NONE after a batch ends
-  std::vector<std::string> waiting;        // records of an earlier run, ready at the first count
-  std::deque<std::string> messages;        // server messages, one per message check
-  std::deque<std::string> countReplies;    // REPLY= values used before the normal rule
-  bool completedWhenEmpty = true;          // pick-up: marks a file with nothing more
-  int failDownloads = 0;                   // downloads that fail before one succeeds
+  std::optional<std::string> logonReply;  // answered to the logon instead of LOGON
+  int readyAfter = 1;                     // counts answered NONE after a batch ends
+  std::vector<std::string> waiting;       // records of an earlier run, ready at the first count
+  std::deque<std::string> messages;       // server messages, one per message check
+  std::deque<std::string> countReplies;   // REPLY= values used before the normal rule
+  bool completedWhenEmpty = true;         // pick-up: marks a file with nothing more
+  int failDownloads = 0;                  // downloads that fail before one succeeds
   std::function<std::optional<std::string>(const std::string& url)> override;
 
   // What happened.
