@@ -1,0 +1,64 @@
+#include "platform/qt/QtWebEngineBrowser.h"
+
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "platform/curl/CurlTransfer.h"
+#include "platform/qt/EngineUrl.h"
+
+namespace webaccess::platform {
+
+QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
+    : scale_(scale),
+      profile_(std::make_unique<QWebEngineProfile>()),  // no storage name: off the record
+      cookies_(std::make_unique<EngineCookies>(profile_->cookieStore())),
+      view_(new QWebEngineView(parent)) {
+  // The replies are redirects to URLs that come again and again (every
+  // count request is the same URL): a cached answer would never reach the
+  // server.
+  profile_->setHttpCacheType(QWebEngineProfile::NoCache);
+  // No icon requests to the server besides the pages themselves.
+  profile_->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+  view_->setPage(new QWebEnginePage(profile_.get(), view_));
+  view_->setObjectName(QStringLiteral("WebBrowser"));
+  view_->hide();
+  QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool) {
+    if (!quit_) NotifyNavigateComplete();
+  });
+}
+
+QtWebEngineBrowser::~QtWebEngineBrowser() {
+  // The page goes with the view, and must go before its profile.
+  delete view_.data();
+}
+
+void QtWebEngineBrowser::Navigate(const std::string& url) {
+  if (quit_ || view_ == nullptr) return;
+  // The URL is plain text built by concatenation: bytes that cannot stand in
+  // a URL (blanks, bytes above 0x7E) are escaped byte for byte, everything
+  // else goes as it is.
+  view_->load(QUrl::fromEncoded(QByteArray::fromStdString(EscapeUrlBytes(url))));
+}
+
+std::string QtWebEngineBrowser::LocationURL() const {
+  if (view_ == nullptr) return {};
+  return ServerWrittenUrl(view_->url().toString(QUrl::FullyEncoded).toStdString());
+}
+
+void QtWebEngineBrowser::SetVisible(bool visible) {
+  if (view_ != nullptr) view_->setVisible(visible);
+}
+
+void QtWebEngineBrowser::SetHeight(int twips) {
+  if (view_ != nullptr) view_->resize(view_->width(), scale_.ToPixelsY(twips));
+}
+
+void QtWebEngineBrowser::Quit() {
+  quit_ = true;
+  if (view_ != nullptr) view_->stop();
+}
+
+}  // namespace webaccess::platform
