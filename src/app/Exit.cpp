@@ -14,6 +14,12 @@ void MainForm::cmdExit_Click() {
         platform::Answer::Yes) {
       return;
     }
+    ConfirmedExit();
+  });
+}
+
+void MainForm::ConfirmedExit() {
+  Guarded([this] {
     // Up to the unload, a step that fails is skipped and the next one runs:
     // the browser's quit and the window report nothing, and a missing or
     // locked inquiry file stays as it is.

@@ -56,6 +56,10 @@ class MainForm {
   void Form_Activate();
   void cmdStart_Click();
   void cmdExit_Click();
+  // What Exit does once its question is answered Yes: the browser quits,
+  // INQUIRY.QDK is deleted, the run's server messages are shown, and the
+  // main window is unloaded. A runner without a window calls it directly.
+  void ConfirmedExit();
   void Form_Unload();
   void mnu_Pick_Up_Click();
   void mnuMain_Click();
