@@ -61,6 +61,7 @@ TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) 
   curl_easy_setopt(h, CURLOPT_URL, escaped.c_str());
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
+  curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);  // an error page is no data
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnData);
