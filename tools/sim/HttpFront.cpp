@@ -52,6 +52,9 @@ HttpFront::HttpFront(int delayMs, const std::string& logFile)
   if (wantsLog_) logFile_ = std::fopen(logFile.c_str(), "a");
   // An idle kept-alive connection does not hold up Stop for long.
   server_.set_keep_alive_timeout(1);
+  // Headers and body go out in separate writes; without this each answer
+  // would wait for a delayed acknowledgement.
+  server_.set_tcp_nodelay(true);
   // The logger runs once the answer has been written.
   server_.set_logger([this](const httplib::Request&, const httplib::Response&) {
     if (exitAfterAnswer_) exitRequested_ = true;

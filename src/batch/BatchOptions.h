@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace webaccess::batch {
+
+// The program's exit statuses.
+enum ExitStatus : int {
+  kRunComplete = 0,      // "Tranfers complete"
+  kRunAborted = 1,       // the server aborted the run
+  kServerErrorCode = 2,  // the server ended the program with one of its listed codes
+  kTimeLimit = 3,        // --time-limit passed
+  kEndedByAnswers = 4,   // the order questions ended the program before any server contact
+  kNeedsPage = 5,        // the server wants the user in its page (logon page, terminal action)
+  kStalled = 6,          // nothing is under way or scheduled, so nothing more can happen
+  kUsage = 64,           // bad arguments or settings
+  kWorkFileFailure = 70,
+};
+
+struct BatchOptions {
+  bool allYes = false;
+  std::optional<std::vector<bool>> answers;  // --answers, in order
+  std::optional<double> timeLimitSeconds;
+  std::string commandLine;  // the words joined by single blanks
+  bool help = false;
+};
+
+// Parses the arguments (without the program name). On a bad argument,
+// `error` says what is wrong and nothing is returned.
+std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
+                                                std::string& error);
+
+const char* BatchUsage();
+
+}  // namespace webaccess::batch

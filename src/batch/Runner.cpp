@@ -1,0 +1,95 @@
+#include "batch/Runner.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace webaccess::batch {
+namespace {
+
+// The outer loop looks at the run's end and the time limit at least this often.
+constexpr int kTurnMs = 200;
+
+std::deque<bool> AnswerList(const BatchOptions& options) {
+  if (!options.answers) return {};
+  return std::deque<bool>(options.answers->begin(), options.answers->end());
+}
+
+}  // namespace
+
+Runner::Runner(const BatchOptions& options, protocol::Settings settings, RunServices services)
+    : options_(options),
+      services_(services),
+      output_(services.terminal),
+      loop_(services.clock),
+      browser_(services.http, loop_, services.cookies),
+      view_(output_),
+      dialogs_(output_, options.allYes, AnswerList(options), [this] { return TimeLeftMs(); }),
+      process_(output_, [this] { return runStarted_; }),
+      platform_{browser_, services.transfer, loop_.Timer(), loop_,   dialogs_,
+                screen_,  services.clock,    view_,         process_} {
+  loop_.SetSource(&services.http);
+  browser_.SetFailureHandler([this](const std::string& url, const std::string& why) {
+    output_.Report("Request failed: " + why + " (" + url + ")");
+  });
+  form_ = std::make_unique<app::MainForm>(platform_, std::move(settings), options.commandLine);
+}
+
+std::optional<long long> Runner::TimeLeftMs() const {
+  if (!options_.timeLimitSeconds) return std::nullopt;
+  const auto limitMs = static_cast<long long>(std::ceil(*options_.timeLimitSeconds * 1000));
+  return limitMs - (services_.clock.SteadyMilliseconds() - startMs_);
+}
+
+int Runner::Run() {
+  startMs_ = services_.clock.SteadyMilliseconds();
+  try {
+    return Drive();
+  } catch (const ProgramEnd& end) {
+    return end.status;
+  }
+}
+
+int Runner::Drive() {
+  try {
+    form_->Form_Load();
+    form_->Form_Activate();
+    runStarted_ = true;
+    form_->cmdStart_Click();
+    for (;;) {
+      if (view_.Ended() != TerminalView::RunEnd::None) return Finish(view_.Ended());
+      const std::optional<long long> left = TimeLeftMs();
+      if (left && *left <= 0) throw TimeLimitReached{};
+      if (loop_.Idle()) {
+        if (view_.Expanded()) {
+          output_.Report(
+              "webaccess-batch: the server wants the user to work in its page (a logon page or "
+              "a terminal action), and there is no page to show; give the credentials on the "
+              "command line.");
+          return CloseWindow(kNeedsPage);
+        }
+        output_.Report(
+            "webaccess-batch: the run cannot go on: no request is under way and none is "
+            "scheduled.");
+        return CloseWindow(kStalled);
+      }
+      loop_.Turn(static_cast<int>(std::clamp<long long>(left.value_or(kTurnMs), 0, kTurnMs)));
+    }
+  } catch (const TimeLimitReached&) {
+    output_.Report("webaccess-batch: time limit reached; ending as if the window were closed.");
+    return CloseWindow(kTimeLimit);
+  }
+}
+
+int Runner::Finish(TerminalView::RunEnd end) {
+  form_->ConfirmedExit();
+  if (process_.UnloadAsked()) form_->Form_Unload();
+  return end == TerminalView::RunEnd::Complete ? kRunComplete : kRunAborted;
+}
+
+int Runner::CloseWindow(int status) {
+  form_->Form_Unload();
+  return status;
+}
+
+}  // namespace webaccess::batch

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <memory>
+
+#include "app/MainForm.h"
+#include "batch/BatchOptions.h"
+#include "batch/BatchPlatform.h"
+#include "batch/Terminal.h"
+#include "platform/Clock.h"
+#include "platform/Transfer.h"
+#include "platform/batch/CookieJar.h"
+#include "platform/batch/EventLoop.h"
+#include "platform/batch/HttpClient.h"
+#include "platform/batch/NavigatingBrowser.h"
+#include "protocol/ServerTable.h"
+
+namespace webaccess::batch {
+
+// What the runner takes from outside: the network, the response download
+// (which should send the cookie jar's cookies), the clock and the terminal.
+struct RunServices {
+  platform::batch::HttpClient& http;
+  platform::Transfer& transfer;
+  platform::Clock& clock;
+  platform::batch::CookieJar& cookies;
+  Terminal& terminal;
+};
+
+// One program start of the client without a window. The same core runs as
+// under the window: load, the first activation with its questions, Start
+// pressed at once, then the conversation on the event loop until the run
+// ends. A run that ends complete or aborted leaves as a confirmed Exit does,
+// without the question; the time limit leaves as the window's close box
+// does; so does a run in which nothing can happen any more, since nobody
+// can press anything.
+class Runner {
+ public:
+  Runner(const BatchOptions& options, protocol::Settings settings, RunServices services);
+  Runner(const Runner&) = delete;
+  Runner& operator=(const Runner&) = delete;
+
+  // Runs and returns the exit status.
+  int Run();
+
+  const platform::batch::EventLoop& Loop() const { return loop_; }
+
+ private:
+  int Drive();
+  int Finish(TerminalView::RunEnd end);
+  int CloseWindow(int status);
+  std::optional<long long> TimeLeftMs() const;
+
+  const BatchOptions options_;
+  RunServices services_;
+  Output output_;
+  platform::batch::EventLoop loop_;
+  platform::batch::NavigatingBrowser browser_;
+  TerminalView view_;
+  TerminalDialogs dialogs_;
+  BatchProcess process_;
+  BatchScreen screen_;
+  platform::Platform platform_;
+  std::unique_ptr<app::MainForm> form_;
+  std::int64_t startMs_ = 0;
+  bool runStarted_ = false;
+};
+
+}  // namespace webaccess::batch

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace webaccess::batch {
+
+// Where the runner prints and, when a person is there, asks.
+class Terminal {
+ public:
+  enum class Reply { Yes, No, TimeUp, NoInput };
+
+  virtual ~Terminal() = default;
+  // One line to standard output.
+  virtual void Print(const std::string& line) = 0;
+  // One line to standard error.
+  virtual void Report(const std::string& line) = 0;
+  // True when a person can answer: standard input is a terminal.
+  virtual bool CanAsk() const = 0;
+  // Asks until the answer is yes or no, input ends, or `timeLimitMs` (when
+  // given) has passed.
+  virtual Reply Ask(const std::string& prompt, std::optional<long long> timeLimitMs) = 0;
+};
+
+// The process's standard streams.
+class StdTerminal : public Terminal {
+ public:
+  void Print(const std::string& line) override;
+  void Report(const std::string& line) override;
+  bool CanAsk() const override;
+  Reply Ask(const std::string& prompt, std::optional<long long> timeLimitMs) override;
+};
+
+}  // namespace webaccess::batch

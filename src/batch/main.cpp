@@ -1,0 +1,42 @@
+// webaccess-batch: the client without a window.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "batch/BatchOptions.h"
+#include "batch/Runner.h"
+#include "platform/batch/CurlHttpClient.h"
+#include "platform/curl/CurlTransfer.h"
+#include "platform/system/SystemClock.h"
+
+int main(int argc, char** argv) {
+  using namespace webaccess;
+  std::string error;
+  const auto options =
+      batch::ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) {
+    std::fprintf(stderr, "webaccess-batch: %s\n%s", error.c_str(), batch::BatchUsage());
+    return batch::kUsage;
+  }
+  if (options->help) {
+    std::fputs(batch::BatchUsage(), stdout);
+    return 0;
+  }
+  auto settings = protocol::LoadSettings([](const char* name) { return std::getenv(name); }, error);
+  if (!settings) {
+    std::fprintf(stderr, "webaccess-batch: %s\n", error.c_str());
+    return batch::kUsage;
+  }
+  std::signal(SIGPIPE, SIG_IGN);
+
+  batch::StdTerminal terminal;
+  platform::SystemClock clock;
+  platform::batch::CookieJar cookies;
+  platform::batch::CurlHttpClient http;
+  platform::CurlTransfer transfer;
+  transfer.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
+  batch::Runner runner(*options, std::move(*settings), {http, transfer, clock, cookies, terminal});
+  return runner.Run();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <map>
+#include <memory>
+
+#include "platform/batch/HttpClient.h"
+
+namespace webaccess::platform::batch {
+
+// HttpClient over the libcurl multi interface. Waiting blocks in
+// curl_multi_poll. A request gives up when it cannot connect within
+// `connectTimeoutSeconds`, or when it has received nothing for
+// `stallSeconds`.
+class CurlHttpClient : public HttpClient {
+ public:
+  explicit CurlHttpClient(long connectTimeoutSeconds = 30, long stallSeconds = 60);
+  ~CurlHttpClient() override;
+  CurlHttpClient(const CurlHttpClient&) = delete;
+  CurlHttpClient& operator=(const CurlHttpClient&) = delete;
+
+  std::uint64_t Get(const std::string& url, const std::string& cookieHeader, Done done) override;
+  void Cancel(std::uint64_t id) override;
+
+  void Poll() override;
+  bool Busy() const override { return !requests_.empty(); }
+  void Wait(int milliseconds) override;
+
+  struct Request;
+
+ private:
+  long connectTimeoutSeconds_;
+  long stallSeconds_;
+  CURLM* multi_;
+  std::uint64_t nextId_ = 1;
+  std::map<std::uint64_t, std::unique_ptr<Request>> requests_;
+};
+
+}  // namespace webaccess::platform::batch
