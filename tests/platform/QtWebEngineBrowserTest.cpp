@@ -1,0 +1,249 @@
+// The browser adapter through the real web engine, against a server on the
+// loopback interface: what the core is handed at the end of each navigation.
+#include <QApplication>
+#include <QTest>
+#include <QWebEngineView>
+#include <QWidget>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "LoopbackServer.h"
+#include "platform/curl/CurlTransfer.h"
+#include "platform/qt/QtWebEngineBrowser.h"
+
+using webaccess::platform::CurlTransfer;
+using webaccess::platform::QtWebEngineBrowser;
+using webaccess::platform::TwipsScale;
+using webaccess::testing::LoopbackServer;
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+// Time given to a completion that should not come.
+constexpr int kQuietMs = 700;
+
+void Page(httplib::Response& response) {
+  response.set_content("<html><body><p>Vantorel</p></body></html>", "text/html");
+}
+
+}  // namespace
+
+class QtWebEngineBrowserTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void cleanupTestCase();
+  void init();
+  void cleanup();
+  void finalUrlIsTheUrlTheServerWrote_data();
+  void finalUrlIsTheUrlTheServerWrote();
+  void completesFromTheEventLoopOnly();
+  void requestUrlReachesTheServerAsBuilt();
+  void failedLoadCompletesWithTheUrlTried();
+  void downloadCarriesTheEngineCookies();
+  void quitStopsAndSilences();
+  void heightAndVisibility();
+
+ private:
+  // Navigates and waits for the first completion, then a while for more.
+  void NavigateAndSettle(const std::string& url);
+
+  LoopbackServer server_;
+  std::mutex lock_;
+  std::string lastTarget_;
+  std::string lastCookie_;
+  std::atomic<int> slowRequests_{0};
+  QWidget* host_ = nullptr;
+  QtWebEngineBrowser* browser_ = nullptr;
+  int completions_ = 0;
+};
+
+void QtWebEngineBrowserTest::initTestCase() {
+  auto redirect = [](const char* pattern, int status, std::string to) {
+    return std::make_tuple(pattern, status, std::move(to));
+  };
+  httplib::Server& http = server_.Http();
+  const std::string base = server_.Base();
+  for (const auto& [pattern, status, to] : {
+           redirect("/Zq3/V7Message.asp", 302, "/Zq3/V7Message.asp?ACTION=MSG&REPLY=<NONE>"),
+           redirect("/Zq3/V7Busy.asp", 302,
+                    "/Zq3/V7Message.asp?ACTION=MSG&REPLY=7|SERVER%20IS%20BUSY"),
+           redirect("/Zq3/V7Percent.asp", 302, "/Zq3/V7Message.asp?ACTION=MSG&REPLY=3|50%%20DONE"),
+           redirect("/Zq3/V7Main.asp", 302, "/chain/2"),
+           redirect("/chain/2", 301, "/chain/3"),
+           redirect("/chain/3", 303, "/chain/4"),
+           redirect("/chain/4", 307, "/Zq3/V7Main.asp?ACTION=NEXT"),
+       }) {
+    http.Get(pattern, [to = base + to, status = status](const httplib::Request& request,
+                                                        httplib::Response& response) {
+      if (request.has_param("REPLY") || request.get_param_value("ACTION") == "NEXT") {
+        Page(response);  // where the redirects end
+        return;
+      }
+      response.status = status;
+      response.set_header("Location", to);
+    });
+  }
+  http.Get("/plain.asp",
+           [](const httplib::Request&, httplib::Response& response) { Page(response); });
+  http.Get("/echo.asp", [this](const httplib::Request& request, httplib::Response& response) {
+    std::lock_guard<std::mutex> guard(lock_);
+    lastTarget_ = request.get_param_value("TheRecord");
+    Page(response);
+  });
+  http.Get("/logon.asp", [](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Set-Cookie", "ASPSESSIONID=S3SS10N; path=/");
+    Page(response);
+  });
+  http.Get("/logoff.asp", [](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Set-Cookie", "ASPSESSIONID=; path=/; Max-Age=0");
+    Page(response);
+  });
+  http.Get(R"(/Zq3/_ffffs/.*)",
+           [this](const httplib::Request& request, httplib::Response& response) {
+             std::lock_guard<std::mutex> guard(lock_);
+             lastCookie_ = request.get_header_value("Cookie");
+             response.set_content("LINE\r\n", "text/plain");
+           });
+  http.Get("/slow.asp", [this](const httplib::Request&, httplib::Response& response) {
+    ++slowRequests_;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    Page(response);
+  });
+  server_.Start();
+}
+
+void QtWebEngineBrowserTest::cleanupTestCase() {}
+
+void QtWebEngineBrowserTest::init() {
+  host_ = new QWidget;
+  host_->resize(800, 600);
+  browser_ = new QtWebEngineBrowser(host_, TwipsScale(96, 96));
+  completions_ = 0;
+  browser_->SetNavigateCompleteHandler([this] { ++completions_; });
+}
+
+void QtWebEngineBrowserTest::cleanup() {
+  delete browser_;
+  delete host_;
+}
+
+void QtWebEngineBrowserTest::NavigateAndSettle(const std::string& url) {
+  const int before = completions_;
+  browser_->Navigate(url);
+  QTRY_VERIFY_WITH_TIMEOUT(completions_ > before, kWaitMs);
+  QTest::qWait(kQuietMs);
+}
+
+void QtWebEngineBrowserTest::finalUrlIsTheUrlTheServerWrote_data() {
+  QTest::addColumn<QString>("request");
+  QTest::addColumn<QString>("reply");
+  const QString base = QString::fromStdString(server_.Base());
+  QTest::newRow("no messages") << base + "/Zq3/V7Message.asp?ACTION="
+                               << base + "/Zq3/V7Message.asp?ACTION=MSG&REPLY=<NONE>";
+  QTest::newRow("message with escaped blanks")
+      << base + "/Zq3/V7Busy.asp?ACTION="
+      << base + "/Zq3/V7Message.asp?ACTION=MSG&REPLY=7|SERVER%20IS%20BUSY";
+  QTest::newRow("message with a lone percent")
+      << base + "/Zq3/V7Percent.asp?ACTION="
+      << base + "/Zq3/V7Message.asp?ACTION=MSG&REPLY=3|50%%20DONE";
+  QTest::newRow("chain of four redirects")
+      << base + "/Zq3/V7Main.asp?ACTION=REQ" << base + "/Zq3/V7Main.asp?ACTION=NEXT";
+  QTest::newRow("page without redirect")
+      << base + "/plain.asp?ACTION=X" << base + "/plain.asp?ACTION=X";
+}
+
+void QtWebEngineBrowserTest::finalUrlIsTheUrlTheServerWrote() {
+  QFETCH(QString, request);
+  QFETCH(QString, reply);
+  NavigateAndSettle(request.toStdString());
+  QCOMPARE(completions_, 1);
+  QCOMPARE(QString::fromStdString(browser_->LocationURL()), reply);
+}
+
+void QtWebEngineBrowserTest::completesFromTheEventLoopOnly() {
+  browser_->Navigate(server_.Base() + "/plain.asp?ACTION=ONE");
+  QCOMPARE(completions_, 0);
+  QTRY_COMPARE_WITH_TIMEOUT(completions_, 1, kWaitMs);
+  NavigateAndSettle(server_.Base() + "/Zq3/V7Message.asp?ACTION=");
+  QCOMPARE(completions_, 2);
+}
+
+void QtWebEngineBrowserTest::requestUrlReachesTheServerAsBuilt() {
+  // Requests are built by concatenation: blanks and "|" go unescaped to the
+  // browser, which must still deliver them.
+  NavigateAndSettle(server_.Base() + "/echo.asp?ACTION=REQ&TheRecord=123456!A SMITH  J|X");
+  std::lock_guard<std::mutex> guard(lock_);
+  QCOMPARE(QString::fromStdString(lastTarget_), QStringLiteral("123456!A SMITH  J|X"));
+}
+
+void QtWebEngineBrowserTest::failedLoadCompletesWithTheUrlTried() {
+  const std::string url = "http://127.0.0.1:" + std::to_string(webaccess::testing::ClosedPort()) +
+                          "/Zq3/V7Count.asp?ACTION=";
+  browser_->Navigate(url);
+  QTRY_COMPARE_WITH_TIMEOUT(completions_, 1, kWaitMs);
+  QCOMPARE(QString::fromStdString(browser_->LocationURL()), QString::fromStdString(url));
+  QTest::qWait(kQuietMs);
+  QCOMPARE(completions_, 1);
+}
+
+void QtWebEngineBrowserTest::downloadCarriesTheEngineCookies() {
+  const std::string file = server_.Base() + "/Zq3/_ffffs/1234567USER .TXT";
+  QCOMPARE(QString::fromStdString(browser_->Cookies().HeaderFor(file)), QString());
+
+  NavigateAndSettle(server_.Base() + "/logon.asp");
+  QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(browser_->Cookies().HeaderFor(file)),
+                            QStringLiteral("ASPSESSIONID=S3SS10N"), kWaitMs);
+
+  CurlTransfer transfer;
+  const auto& cookies = browser_->Cookies();
+  transfer.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
+  const auto result = transfer.Download(file, [](const char*, std::size_t) { return true; });
+  QVERIFY2(result.ok, result.error.c_str());
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    QCOMPARE(QString::fromStdString(lastCookie_), QStringLiteral("ASPSESSIONID=S3SS10N"));
+  }
+
+  NavigateAndSettle(server_.Base() + "/logoff.asp");
+  QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(browser_->Cookies().HeaderFor(file)), QString(),
+                            kWaitMs);
+}
+
+void QtWebEngineBrowserTest::quitStopsAndSilences() {
+  browser_->Navigate(server_.Base() + "/slow.asp");
+  QTRY_COMPARE_WITH_TIMEOUT(slowRequests_.load(), 1, kWaitMs);
+  browser_->Quit();
+  QTest::qWait(2500);  // longer than the slow page takes
+  QCOMPARE(completions_, 0);
+
+  browser_->Navigate(server_.Base() + "/slow.asp");
+  QTest::qWait(kQuietMs);
+  QCOMPARE(slowRequests_.load(), 1);
+  QCOMPARE(completions_, 0);
+}
+
+void QtWebEngineBrowserTest::heightAndVisibility() {
+  QWebEngineView* view = browser_->View();
+  QVERIFY(view != nullptr);
+  QCOMPARE(view->parentWidget(), host_);
+  QVERIFY(view->isHidden());
+  view->resize(700, 100);
+  browser_->SetHeight(6100);  // twips, at 96 dots per inch 15 to the pixel
+  QCOMPARE(view->height(), 407);
+  QCOMPARE(view->width(), 700);
+  host_->show();
+  browser_->SetVisible(true);
+  QVERIFY(view->isVisible());
+}
+
+int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication application(argc, argv);
+  QtWebEngineBrowserTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "QtWebEngineBrowserTest.moc"
