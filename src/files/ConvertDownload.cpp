@@ -17,6 +17,20 @@ std::string_view Mid(std::string_view text, std::size_t from, std::size_t length
   return from < text.size() ? text.substr(from, length) : std::string_view{};
 }
 
+// True when `tag`, which begins with '<', stands anywhere in the piece.
+bool HoldsTag(std::string_view piece, std::string_view tag) {
+  const char* p = piece.data();
+  const char* const end = p + piece.size();
+  while (static_cast<std::size_t>(end - p) >= tag.size()) {
+    p = static_cast<const char*>(
+        std::memchr(p, '<', static_cast<std::size_t>(end - p) - tag.size() + 1));
+    if (p == nullptr) return false;
+    if (std::memcmp(p, tag.data(), tag.size()) == 0) return true;
+    ++p;
+  }
+  return false;
+}
+
 char* PutTwoDigits(char* out, int value) {
   out[0] = static_cast<char>('0' + (value / 10) % 10);
   out[1] = static_cast<char>('0' + value % 10);
@@ -50,9 +64,9 @@ class Converter {
     // without a '<'.
     if (std::memchr(piece.data(), '<', piece.size()) == nullptr) {
       response_.WriteLine(piece);
-    } else if (piece.find("<MESG>") != std::string_view::npos) {
+    } else if (HoldsTag(piece, "<MESG>")) {
       files_.WriteMessage(Mid(piece, 6, std::string_view::npos));
-    } else if (piece.find("<NEW>") != std::string_view::npos) {
+    } else if (HoldsTag(piece, "<NEW>")) {
       WritePendingAudit();
       recordBegun_ = true;
       errorCode_ = "00";
@@ -62,9 +76,9 @@ class Converter {
       pendingAudit_ += Mid(header, 45, 2);
       pendingAudit_ += Mid(header, 20, 15);
       pendingAudit_ += Mid(header, 0, 19);
-    } else if (piece.find("<ERR>") != std::string_view::npos) {
+    } else if (HoldsTag(piece, "<ERR>")) {
       errorCode_ = Mid(piece, 5, 2);
-    } else if (piece.find("<COMPLETED>") != std::string_view::npos) {
+    } else if (HoldsTag(piece, "<COMPLETED>")) {
       completedSeen_ = true;
     } else {
       response_.WriteLine(piece);
@@ -83,6 +97,8 @@ class Converter {
       line.remove_prefix(lf + 1);
     }
   }
+
+  void HandleBody(std::string_view piece) { response_.WriteLine(piece); }
 
   void WritePendingAudit() {
     if (!recordBegun_) return;
@@ -128,7 +144,10 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   Converter converter(files, clock, userId, response, *audit);
 
   std::int64_t lastPass = clock.SteadyMilliseconds() - kEventSliceMs;
-  while (download.ReadLineView(line)) {
+  // Most lines are a single body piece: no LF that would split them, no '<'
+  // that could begin a tag.
+  bool special = true;
+  while (lfLines ? download.ReadLineView(line) : download.ReadLineView(line, '\n', '<', special)) {
     const std::int64_t now = clock.SteadyMilliseconds();
     if (now - lastPass >= kEventSliceMs) {
       passEvents();
@@ -136,8 +155,10 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
     }
     if (lfLines) {
       converter.HandlePiece(line);
-    } else {
+    } else if (special) {
       converter.HandleLine(line);
+    } else if (!line.empty()) {
+      converter.HandleBody(line);
     }
   }
   converter.WritePendingAudit();

@@ -16,20 +16,46 @@ namespace webaccess::files {
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
 
-// The first CR or LF byte, or nullptr.
-const char* FindCrOrLf(const char* p, std::size_t size) {
+// The first byte of [begin, begin + size) that is one of `wanted`, or nullptr.
+template <typename... Bytes>
+const char* FindFirstOf(const char* begin, std::size_t size, Bytes... wanted) {
 #if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  for (; size >= 16; p += 16, size -= 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const auto hits = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
-    if (hits != 0) return p + __builtin_ctz(hits);
+  if (size >= 16) {
+    const auto matches = [&](const char* p) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      __m128i match = _mm_setzero_si128();
+      ((match = _mm_or_si128(match, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(wanted)))), ...);
+      return match;
+    };
+    const auto firstMatch = [](const char* p, __m128i match) -> const char* {
+      const auto bits = static_cast<unsigned>(_mm_movemask_epi8(match));
+      return bits != 0 ? p + __builtin_ctz(bits) : nullptr;
+    };
+    const char* p = begin;
+    const char* const end = begin + size;
+    // 64 bytes a round, tested together; then 16 at a time.
+    for (; end - p >= 64; p += 64) {
+      const __m128i m0 = matches(p);
+      const __m128i m1 = matches(p + 16);
+      const __m128i m2 = matches(p + 32);
+      const __m128i m3 = matches(p + 48);
+      if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(m0, m1), _mm_or_si128(m2, m3))) == 0) {
+        continue;
+      }
+      if (const char* hit = firstMatch(p, m0)) return hit;
+      if (const char* hit = firstMatch(p + 16, m1)) return hit;
+      if (const char* hit = firstMatch(p + 32, m2)) return hit;
+      return firstMatch(p + 48, m3);
+    }
+    for (; end - p >= 16; p += 16) {
+      if (const char* hit = firstMatch(p, matches(p))) return hit;
+    }
+    // The last block overlaps bytes already tested, which hold no match.
+    return p == end ? nullptr : firstMatch(end - 16, matches(end - 16));
   }
 #endif
-  for (; size > 0; ++p, --size) {
-    if (*p == '\r' || *p == '\n') return p;
+  for (const char* p = begin; p < begin + size; ++p) {
+    if (((*p == wanted) || ...)) return p;
   }
   return nullptr;
 }
@@ -83,7 +109,7 @@ const char* LineReader::FindLineEnd(const char* begin, std::size_t size) const {
     case LineEnds::Lf:
       return static_cast<const char*>(std::memchr(begin, '\n', size));
     case LineEnds::Any:
-      return FindCrOrLf(begin, size);
+      return FindFirstOf(begin, size, '\r', '\n');
   }
   return nullptr;
 }
@@ -94,25 +120,45 @@ void LineReader::SkipLfAfterCr() {
   if (buffer_[pos_] == '\n') ++pos_;
 }
 
+inline void LineReader::TakeLine(const char* begin, const char* end, std::string_view& line) {
+  const auto length = static_cast<std::size_t>(end - begin);
+  pos_ += length + 1;
+  if (*end != '\r' || ends_ == LineEnds::Lf) {
+    line = std::string_view(begin, length);
+  } else if (pos_ < len_) {
+    if (buffer_[pos_] == '\n') ++pos_;
+    line = std::string_view(begin, length);
+  } else {
+    // The CR is the last byte read: the next read that looks for its LF
+    // reuses the buffer, so the line is kept aside first.
+    carry_.assign(begin, length);
+    SkipLfAfterCr();
+    line = carry_;
+  }
+}
+
+bool LineReader::ReadLineView(std::string_view& line, char a, char b, bool& holds) {
+  if (ends_ == LineEnds::CrOrCrLf && !AtEnd()) {
+    // One pass finds the line end and tells whether either byte comes before it.
+    const char* begin = buffer_.data() + pos_;
+    const char* hit = FindFirstOf(begin, len_ - pos_, '\r', a, b);
+    if (hit != nullptr && *hit == '\r') {
+      holds = false;
+      TakeLine(begin, hit, line);
+      return true;
+    }
+  }
+  if (!ReadLineView(line)) return false;
+  holds = FindEitherByte(line.data(), line.size(), a, b) != nullptr;
+  return true;
+}
+
 bool LineReader::ReadLineView(std::string_view& line) {
   if (AtEnd()) return false;
   const char* begin = buffer_.data() + pos_;
   const char* end = FindLineEnd(begin, len_ - pos_);
   if (end != nullptr) {
-    const auto length = static_cast<std::size_t>(end - begin);
-    pos_ += length + 1;
-    if (*end != '\r' || ends_ == LineEnds::Lf) {
-      line = std::string_view(begin, length);
-    } else if (pos_ < len_) {
-      if (buffer_[pos_] == '\n') ++pos_;
-      line = std::string_view(begin, length);
-    } else {
-      // The CR is the last byte read: the next read that looks for its LF
-      // reuses the buffer, so the line is kept aside first.
-      carry_.assign(begin, length);
-      SkipLfAfterCr();
-      line = carry_;
-    }
+    TakeLine(begin, end, line);
     return true;
   }
   // The line goes on in the next read.
@@ -133,6 +179,10 @@ bool LineReader::ReadLineView(std::string_view& line) {
   }
   line = carry_;  // the last line of the file may have no line end
   return true;
+}
+
+const char* FindEitherByte(const char* begin, std::size_t size, char a, char b) {
+  return FindFirstOf(begin, size, a, b);
 }
 
 bool FileHoldsCr(const std::string& name) {

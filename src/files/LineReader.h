@@ -28,10 +28,15 @@ class LineReader {
   bool ReadLine(std::string& line);
   // The same without a copy: `line` stays valid until the next read.
   bool ReadLineView(std::string_view& line);
+  // The same, and `holds` tells whether the line holds byte `a` or byte `b`
+  // (neither of them CR).
+  bool ReadLineView(std::string_view& line, char a, char b, bool& holds);
 
  private:
   bool Fill();  // reads more bytes; false at the end of the file
   const char* FindLineEnd(const char* begin, std::size_t size) const;
+  // Hands out the line from `begin` to its line end `end`, found in the buffer.
+  void TakeLine(const char* begin, const char* end, std::string_view& line);
   // After a CR that ends a line, skips the LF that may follow it.
   void SkipLfAfterCr();
 
@@ -44,6 +49,9 @@ class LineReader {
   bool eof_ = false;
   std::string carry_;  // a line that does not lie whole in the buffer
 };
+
+// The first byte of [begin, begin + size) that is `a` or `b`, or nullptr.
+const char* FindEitherByte(const char* begin, std::size_t size, char a, char b);
 
 // True when the file holds at least one CR byte. A missing file holds none.
 bool FileHoldsCr(const std::string& name);

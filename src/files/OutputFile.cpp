@@ -53,19 +53,6 @@ void OutputFile::Write(std::string_view bytes) {
   used_ += bytes.size();
 }
 
-void OutputFile::WriteLine(std::string_view text) {
-  if (fd_ >= 0 && text.size() + 2 <= buffer_.size() - used_) {
-    char* out = buffer_.data() + used_;
-    if (!text.empty()) std::memcpy(out, text.data(), text.size());
-    out[text.size()] = '\r';
-    out[text.size() + 1] = '\n';
-    used_ += text.size() + 2;
-    return;
-  }
-  Write(text);
-  Write("\r\n");
-}
-
 void OutputFile::Flush() {
   if (fd_ < 0 || used_ == 0) return;
   const std::size_t size = used_;

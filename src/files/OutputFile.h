@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,19 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   void Write(std::string_view bytes);
-  void WriteLine(std::string_view text);  // text and CR LF
+  // The text and CR LF.
+  void WriteLine(std::string_view text) {
+    if (fd_ >= 0 && text.size() + 2 <= buffer_.size() - used_) {
+      char* out = buffer_.data() + used_;
+      if (!text.empty()) std::memcpy(out, text.data(), text.size());
+      out[text.size()] = '\r';
+      out[text.size() + 1] = '\n';
+      used_ += text.size() + 2;
+      return;
+    }
+    Write(text);
+    Write("\r\n");
+  }
   void Flush();
   void Sync();
   void Close();  // flushes; reports a failed write
