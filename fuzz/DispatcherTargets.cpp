@@ -1,0 +1,341 @@
+// The conversation targets: the reply dispatcher, ParseReply with the reply
+// text helpers, and the credentials from the command line.
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "FuzzPlatform.h"
+#include "FuzzSupport.h"
+#include "FuzzTargets.h"
+#include "app/CommandLine.h"
+#include "files/WorkFileNames.h"
+#include "protocol/PageUrl.h"
+#include "protocol/Reply.h"
+
+namespace webaccess::fuzz {
+namespace {
+
+using app::kFalse;
+using app::kTrue;
+
+bool Holds(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+std::string_view AsText(const std::uint8_t* data, std::size_t size) {
+  return {reinterpret_cast<const char*>(data), size};
+}
+
+constexpr std::string_view kCommandLine = "1234567ABCD,ABC123,PASS01";
+constexpr std::array<std::string_view, 5> kPages = {"V7Begin", "V7Main", "V7Count", "V7Delete",
+                                                    "V7Message"};
+
+// What every request must look like: a base URL of the server table, the
+// page, ".asp?ACTION=", and nothing that is not a printable character.
+void CheckRequestUrl(const std::string& url, const protocol::ServerTable& servers) {
+  bool known = false;
+  for (const protocol::Server* server :
+       {&servers.main, &servers.alternate, &servers.test, &servers.ip}) {
+    if (!url.starts_with(server->baseUrl + "Zq3/")) continue;
+    const std::string_view rest = std::string_view(url).substr(server->baseUrl.size() + 4);
+    for (const std::string_view page : kPages) {
+      if (rest.starts_with(page) && rest.substr(page.size()).starts_with(".asp?ACTION=")) {
+        known = true;
+      }
+    }
+  }
+  Check(known, "a request goes to no page of the selected server");
+  Check(std::all_of(url.begin(), url.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }),
+        "a request URL carries a control or non-ASCII byte");
+  // A record must not smuggle parameters of its own into its request.
+  const std::size_t record = url.find("&TheRecord=");
+  if (record != std::string::npos) {
+    const std::string_view value = std::string_view(url).substr(record + 11);
+    Check(!Holds(value, "&") && !Holds(value, "#"), "a record's text adds to the query");
+  }
+}
+
+// "A|B|C" as CR LF lines: the inquiry file of a dispatcher input.
+std::string InquiryFileFrom(std::string_view records) {
+  std::string file;
+  for (const char c : records) {
+    if (c == '|') {
+      file += "\r\n";
+    } else {
+      file += c;
+    }
+  }
+  if (!records.empty()) file += "\r\n";
+  return file;
+}
+
+// A download body from an input line: '~' stands for CR LF, '^' for LF.
+std::string DownloadFrom(std::string_view line) {
+  std::string body;
+  for (const char c : line) {
+    if (c == '~') {
+      body += "\r\n";
+    } else if (c == '^') {
+      body += '\n';
+    } else {
+      body += c;
+    }
+  }
+  return body;
+}
+
+app::Flag FlagFrom(std::uint8_t byte) { return (byte & 1) != 0 ? kTrue : kFalse; }
+
+// The run variables as an input's first line gives them.
+void SetRunVariables(app::MainForm& form, std::string_view line) {
+  InputReader in(line);
+  app::RunVariables& run = form.Run();
+  run.PickUpPending = FlagFrom(in.Byte());
+  run.AbortSeen = FlagFrom(in.Byte());
+  run.PickUpOnly = FlagFrom(in.Byte());
+  run.InquiriesDone = FlagFrom(in.Byte());
+  run.BatchCount = static_cast<std::int16_t>(in.Byte() % 12);
+  run.WaitTicks = static_cast<std::int16_t>(in.Byte() % 64);
+  run.ReplyState = static_cast<std::int16_t>(in.Byte() % 6);
+  run.RecordsSent = static_cast<std::int16_t>(in.Byte());
+  run.PollTicks = static_cast<std::int16_t>(in.Byte() % 4);
+  form.Globals().CompletedSeen = FlagFrom(in.Byte());
+}
+
+// Runs one event of a dispatcher input; false when the program has ended.
+bool RunEvent(FormOnFakes& fakes, std::string_view line) {
+  app::MainForm& form = fakes.form;
+  const char op = line.empty() ? '\0' : line.front();
+  const std::string_view rest = line.empty() ? line : line.substr(1);
+  switch (op) {
+    case 'T':
+      // The timer ticks only while it runs.
+      if (fakes.timer.Interval() != 0) fakes.timer.Tick();
+      return true;
+    case 'A':
+      for (const char c : rest) {
+        fakes.dialogs.answers.push_back(c == 'Y' ? platform::Answer::Yes : platform::Answer::No);
+      }
+      return true;
+    case 'D':
+      fakes.transfer.nextBody = DownloadFrom(rest);
+      return true;
+    case 'F':
+      fakes.transfer.failNext = true;
+      return true;
+    case 'M':
+      switch (rest.empty() ? '0' : rest.front()) {
+        case '1':
+          form.mnuAlt_Click();
+          break;
+        case '2':
+          form.mnuTestServer_Click();
+          break;
+        case '3':
+          form.mnuIP_Click();
+          break;
+        case '4':
+          form.mnu_Pick_Up_Click();
+          break;
+        default:
+          form.mnuMain_Click();
+      }
+      return true;
+    case 'L':
+      form.Form_Activate();
+      return true;
+    case 'X':
+      form.cmdExit_Click();
+      if (!fakes.process.unloaded) return true;
+      form.Form_Unload();
+      return false;
+    default:
+      // Anything else is where a navigation ended.
+      fakes.browser.Complete(std::string(line));
+      return true;
+  }
+}
+
+void CheckAfterEvent(FormOnFakes& fakes, std::size_t navigationsBefore, std::int16_t sentBefore) {
+  app::MainForm& form = fakes.form;
+  const std::vector<std::string>& navigations = fakes.browser.navigations;
+  const std::size_t sent = navigations.size() - navigationsBefore;
+  Check(sent <= 1, "one event sent more than one request");
+  std::size_t records = 0;
+  for (std::size_t i = navigationsBefore; i < navigations.size(); ++i) {
+    CheckRequestUrl(navigations[i], form.Settings().servers);
+    if (Holds(navigations[i], "ACTION=REQ")) ++records;
+  }
+  if (sent > 0) Check(form.ReplyText().empty(), "the reply field was not cleared for the request");
+  const int interval = fakes.timer.Interval();
+  Check(interval == 0 || interval == form.Settings().waitIntervalMs,
+        "the poll timer runs at an interval of its own");
+  const app::RunVariables& run = form.Run();
+  Check(run.BatchCount >= 0 && run.BatchCount <= 11, "BatchCount left 0 to 11");
+  const std::int16_t expectedSent =
+      sentBefore == INT16_MAX ? sentBefore : static_cast<std::int16_t>(sentBefore + records);
+  Check(run.RecordsSent == expectedSent, "RecordsSent does not count the records sent");
+  Check(fakes.dialogs.answers.size() < 1000, "answers pile up");
+}
+
+}  // namespace
+
+void FuzzReplyDispatcher(const std::uint8_t* data, std::size_t size) {
+  RemoveWorkingFiles();
+  InputReader in(data, size);
+  const std::string_view setup = in.Line();
+  const std::uint8_t options = setup.empty() ? 0 : static_cast<std::uint8_t>(setup.front());
+  const std::string_view runVariables = setup.empty() ? setup : setup.substr(1);
+  WriteFile(files::kInquiryFile, InquiryFileFrom(in.Line()));
+
+  FormOnFakes fakes((options & 1) != 0 ? "" : std::string(kCommandLine));
+  // The answers to the order's questions.
+  if ((options & 2) != 0) fakes.dialogs.answers.push_back(platform::Answer::No);
+  if ((options & 4) != 0) fakes.dialogs.answers.push_back(platform::Answer::No);
+  try {
+    fakes.form.Form_Load();
+    fakes.form.Form_Activate();
+    fakes.form.cmdStart_Click();
+    if (!runVariables.empty()) SetRunVariables(fakes.form, runVariables);
+    while (!in.AtEnd()) {
+      const std::size_t navigationsBefore = fakes.browser.navigations.size();
+      const std::int16_t sentBefore = fakes.form.Run().RecordsSent;
+      const bool goesOn = RunEvent(fakes, in.Line());
+      CheckAfterEvent(fakes, navigationsBefore, sentBefore);
+      if (!goesOn) break;
+      // Only the requests of the latest event are looked at.
+      if (fakes.browser.navigations.size() > 64) fakes.browser.navigations.clear();
+    }
+  } catch (const ProgramEnded&) {
+    // A server code or a refused order ends the program at once.
+  } catch (const ProgramFailed& failed) {
+    throw InvariantBroken("a work file failed in a healthy directory: " + failed.report);
+  }
+}
+
+void FuzzReplyParse(const std::uint8_t* data, std::size_t size) {
+  const std::string_view url = AsText(data, size);
+
+  // Normalising: blanks trimmed, upper case, nothing else changed.
+  const std::string reply = protocol::NormaliseReply(url);
+  Check(reply.empty() || (reply.front() != ' ' && reply.back() != ' '),
+        "the reply keeps blanks at an end");
+  Check(std::none_of(reply.begin(), reply.end(), [](char c) { return c >= 'a' && c <= 'z'; }),
+        "the reply keeps a lower-case letter");
+  Check(reply.size() <= url.size(), "normalising made the reply longer");
+
+  // Decoding escaped blanks.
+  for (const std::string_view text : {url, std::string_view(reply)}) {
+    const std::string decoded = protocol::DecodeSpaces(text);
+    Check(decoded.size() <= text.size(), "DecodeSpaces made the text longer");
+    const std::size_t shorter = text.size() - decoded.size();
+    Check(shorter % 2 == 0, "DecodeSpaces dropped a part of an escape");
+    const auto blanks = [](std::string_view t) { return std::count(t.begin(), t.end(), ' '); };
+    Check(blanks(decoded) - blanks(text) == static_cast<std::ptrdiff_t>(shorter / 2),
+          "DecodeSpaces did not turn each escape into one blank");
+    Check(!Holds(decoded, "%20"), "DecodeSpaces left an escape");
+    Check(protocol::DecodeSpaces(decoded) == decoded, "DecodeSpaces of its own result changes it");
+  }
+
+  // A message reply taken apart.
+  RemoveWorkingFiles();
+  FormOnFakes fakes("");
+  fakes.form.Form_Load();
+  fakes.form.WorkFiles().ResetWorkFiles();
+  fakes.form.Run().ReplyState = static_cast<std::int16_t>(size % 5);
+  const std::string decoded = protocol::DecodeSpaces(reply);
+  const std::optional<std::string_view> value = protocol::ValueAfterReply(decoded);
+  const std::size_t bar = value ? value->find('|') : std::string_view::npos;
+  const std::string message =
+      bar == std::string_view::npos ? "" : std::string(value->substr(bar + 1));
+
+  std::string argument = reply;
+  try {
+    fakes.form.ParseReply(argument);
+  } catch (const ProgramFailed& failed) {
+    throw InvariantBroken("a work file failed in a healthy directory: " + failed.report);
+  }
+  fakes.form.CloseWorkFiles();
+  Check(argument == (value ? std::string(*value) : decoded),
+        "ParseReply left the reply as neither the decoded reply nor its value");
+  const std::vector<std::string>& navigations = fakes.browser.navigations;
+  Check(navigations.size() <= 1, "ParseReply sent more than one request");
+  if (bar == std::string_view::npos) {
+    Check(fakes.form.Globals().ServerMessages.empty(), "a reply without a message recorded one");
+    Check(fakes.form.Run().AbortSeen == kFalse, "a reply without a message set AbortSeen");
+    return;
+  }
+  Check(fakes.form.Globals().ServerMessages == message + "\r\n",
+        "the message kept is not the text behind the first bar");
+  Check(ReadFile(files::kMessageFile) == message + "\r\n",
+        "the message file does not hold the message");
+  Check((fakes.form.Run().AbortSeen != kFalse) == Holds(message, "ABORT"),
+        "AbortSeen does not follow the message's ABORT");
+  Check(navigations.size() == 1 && navigations[0].ends_with("Zq3/V7Message.asp?ACTION="),
+        "after a message the next message is not asked for");
+}
+
+void FuzzCredentials(const std::uint8_t* data, std::size_t size) {
+  const std::string_view c = AsText(data, size);
+  app::ProgramGlobals globals;
+  globals.CompanyPassword.Store("PREV");
+  app::TakeCredentials(c, globals);
+
+  // The fields cut by position, as the command line's layout has them.
+  const auto field = [](std::string_view value, std::size_t width) {
+    std::string text(value.substr(0, std::min(width, value.size())));
+    text.resize(width, ' ');
+    return text;
+  };
+  const auto from = [](std::string_view text, std::size_t position) {
+    return position < text.size() ? text.substr(position) : std::string_view{};
+  };
+  std::string company = field("", 7);
+  std::string password = "PREV";
+  std::string user = field("", 6);
+  std::string userPassword = field("", 6);
+  if (!c.empty()) {
+    company = field(c, 7);
+    password = field(from(c, 7), 4);
+    const std::size_t comma = c.find(',');
+    const std::string_view r = comma == std::string_view::npos ? c : from(c, comma + 1);
+    user = field(r, 6);
+    const std::size_t second = r.find(',');
+    userPassword = field(second == std::string_view::npos ? r : from(r, second + 1), 6);
+    if (userPassword[5] == ',') userPassword = field(userPassword.substr(0, 5), 6);
+  }
+  Check(globals.CompanyNumber.Value() == company, "the company number is not characters 1 to 7");
+  Check(globals.CompanyPassword.Value() == password,
+        "the company password is not characters 8 to 11");
+  Check(globals.UserId.Value() == user,
+        "the user id is not the six characters after the first comma");
+  Check(globals.UserPassword.Value() == userPassword, "the user password is cut wrongly");
+
+  // The same text as program arguments, split at NUL bytes, joined again.
+  std::vector<std::string> parts{"webaccess"};
+  std::string joined;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t nul = c.find('\0', start);
+    parts.emplace_back(
+        c.substr(start, nul == std::string_view::npos ? std::string_view::npos : nul - start));
+    joined += (parts.size() > 2 ? " " : "") + parts.back();
+    if (nul == std::string_view::npos) break;
+    start = nul + 1;
+  }
+  std::vector<const char*> argv;
+  for (const std::string& part : parts) argv.push_back(part.c_str());
+  Check(app::JoinArguments(static_cast<int>(argv.size()), argv.data()) == joined,
+        "the arguments are not joined by single blanks");
+}
+
+std::span<const FuzzTarget> AllTargets() {
+  static constexpr FuzzTarget kTargets[] = {
+      {"reply_dispatcher", FuzzReplyDispatcher}, {"reply_parse", FuzzReplyParse},
+      {"convert_download", FuzzConvertDownload}, {"credentials", FuzzCredentials},
+      {"inquiry_reader", FuzzInquiryReader},     {"request_items", FuzzRequestItems},
+  };
+  return kTargets;
+}
+
+}  // namespace webaccess::fuzz

@@ -1,0 +1,108 @@
+#include "FuzzSupport.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace webaccess::fuzz {
+
+namespace fs = std::filesystem;
+
+ScratchDirectory::ScratchDirectory() : previous_(fs::current_path().string()) {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/webaccess-fuzz-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot create a scratch directory " + pattern);
+  }
+  path_ = pattern;
+  fs::current_path(path_);
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  std::error_code ignored;
+  fs::current_path(previous_, ignored);
+  fs::remove_all(path_, ignored);
+}
+
+void RemoveWorkingFiles() {
+  for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
+}
+
+void WriteFile(const std::string& name, std::string_view bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out.flush()) throw std::runtime_error("cannot write " + name);
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string WithFiller(std::string_view input) {
+  constexpr std::size_t kReadBuffer = 1 << 16;
+  std::string text;
+  switch (input.size() % 8) {
+    case 0:
+    case 1: {
+      // Short lines; the input starts up to 16 bytes before the end of the
+      // first read.
+      const std::size_t fillerSize = kReadBuffer - input.size() % 17;
+      const std::string_view lineEnd = input.size() % 8 == 0 ? "\r\n" : "\n";
+      text.reserve(fillerSize + input.size());
+      while (text.size() < fillerSize) {
+        text.append(60, 'F');
+        text += lineEnd;
+      }
+      text.resize(fillerSize);
+      break;
+    }
+    case 2:
+      // Two short lines, then a line longer than two reads that the input
+      // continues.
+      text = "HEAD\nHEAD\n";
+      text.append(2 * kReadBuffer + 4321, 'H');
+      break;
+    default:
+      break;
+  }
+  text += input;
+  return text;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text, Ends ends) {
+  std::vector<std::string_view> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = pos;
+    while (end < text.size()) {
+      const char c = text[end];
+      const bool lineEnd = ends == Ends::CrOrCrLf ? c == '\r'
+                           : ends == Ends::Lf     ? c == '\n'
+                                                  : (c == '\r' || c == '\n');
+      if (lineEnd) break;
+      ++end;
+    }
+    lines.push_back(text.substr(pos, end - pos));
+    if (end == text.size()) break;
+    pos = end + 1;
+    if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+  }
+  return lines;
+}
+
+std::string_view InputReader::Line() {
+  if (AtEnd()) return {};
+  const std::size_t lf = text_.find('\n', pos_);
+  const std::size_t end = lf == std::string_view::npos ? text_.size() : lf;
+  const std::string_view line = text_.substr(pos_, end - pos_);
+  pos_ = lf == std::string_view::npos ? text_.size() : lf + 1;
+  return line;
+}
+
+}  // namespace webaccess::fuzz
