@@ -46,9 +46,15 @@ void frmMessage::SetMessage(const std::string& text) {
 
 void frmMessage::ShowModal() {
   if (const QWidget* owner = parentWidget(); owner != nullptr && owner->isVisible()) {
+    // Before its first showing this window's frame is not known yet: the
+    // owner's frame stands in for it.
     const QRect over = owner->frameGeometry();
-    move(over.x() + (over.width() - frameGeometry().width()) / 2,
-         over.y() + (over.height() - frameGeometry().height()) / 2);
+    const QSize frame = isVisible() || testAttribute(Qt::WA_WState_Created)
+                            ? frameGeometry().size() - size()
+                            : over.size() - owner->size();
+    const QSize outer = size() + frame;
+    move(over.x() + (over.width() - outer.width()) / 2,
+         over.y() + (over.height() - outer.height()) / 2);
   }
   exec();
 }

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QWebEngineView>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/qt/DisplayText.h"
 #include "ui/AppIcon.h"
@@ -223,22 +224,32 @@ platform::WindowRect frmWebAccess::Geometry() const {
           scale_.ToTwipsY(outer.height())};
 }
 
+QSize frmWebAccess::FrameSize() const { return frameGeometry().size() - geometry().size(); }
+
 void frmWebAccess::SetGeometry(const platform::WindowRect& rect) {
   // The toolkit sizes the inside of a window and places its frame: the
   // frame's share (none before the window is first shown) comes off the size.
-  const QSize frame = frameGeometry().size() - geometry().size();
+  const QSize frame = FrameSize();
+  requested_ = rect;
+  requestedFrame_ = frame;
   const QSize inside(std::max(1, scale_.ToPixelsX(rect.width) - frame.width()),
                      std::max(1, scale_.ToPixelsY(rect.height) - frame.height()));
   setFixedSize(inside);
   move(ScreenOrigin() + QPoint(scale_.ToPixelsX(rect.left), scale_.ToPixelsY(rect.top)));
 }
 
+void frmWebAccess::KeepRequestedGeometry() {
+  if (requested_ && FrameSize() != requestedFrame_) SetGeometry(*requested_);
+}
+
 void frmWebAccess::ShowCentred() {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->geometry();
-    const QRect outer = frameGeometry();
-    move(area.x() + (area.width() - outer.width()) / 2,
-         area.y() + (area.height() - outer.height()) / 2);
+    platform::WindowRect rect = Geometry();
+    const QSize area(scale_.ToTwipsX(screen->geometry().width()),
+                     scale_.ToTwipsY(screen->geometry().height()));
+    rect.left = static_cast<int>(std::floor((area.width() - rect.width) / 2.0));
+    rect.top = static_cast<int>(std::floor((area.height() - rect.height) / 2.0));
+    SetGeometry(rect);
   }
   show();
 }
@@ -275,9 +286,20 @@ void frmWebAccess::ActivateLater() {
 
 void frmWebAccess::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  KeepRequestedGeometry();
   if (shown_) return;
   shown_ = true;
   ActivateLater();
+}
+
+void frmWebAccess::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  KeepRequestedGeometry();
+}
+
+void frmWebAccess::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  KeepRequestedGeometry();
 }
 
 void frmWebAccess::closeEvent(QCloseEvent* event) {

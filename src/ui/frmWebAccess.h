@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/MainView.h"
@@ -31,7 +32,10 @@ class frmLook;
 // inch. Controls sit at their designed places in the client area below the
 // menu bar and never move; the core sizes and places the window through
 // Geometry and SetGeometry, which read and write the outer rectangle (menu
-// bar and any frame included). The user cannot resize the window.
+// bar and any frame included). The user cannot resize the window. The frame
+// is known only once the window is on the screen (and may change with the
+// window manager's mood): whenever the frame's size changes, the window is
+// fitted again to the outer rectangle last asked for.
 //
 // Form_Activate is passed on when the window is first shown and each time the
 // request list or the server message window closes over it. Qt's own
@@ -74,12 +78,16 @@ class frmWebAccess final : public QMainWindow, public platform::MainView {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildMenus();
   void ActivateLater();
   QPoint ScreenOrigin() const;
+  QSize FrameSize() const;
+  void KeepRequestedGeometry();
   template <typename Handler>
   void Forward(Handler handler);
 
@@ -95,6 +103,9 @@ class frmWebAccess final : public QMainWindow, public platform::MainView {
   platform::QtWaitTimer tmrWait_;
   std::unique_ptr<frmLook> look_;
   QPointer<frmMessage> message_;
+  // The outer rectangle last asked for, and the frame's share of it then.
+  std::optional<platform::WindowRect> requested_;
+  QSize requestedFrame_;
   bool shown_ = false;
   bool unloaded_ = false;
 };
