@@ -30,7 +30,8 @@ Runner::Runner(const BatchOptions& options, protocol::Settings settings, RunServ
                 screen_,  services.clock,    view_,         process_} {
   loop_.SetSource(&services.http);
   browser_.SetFailureHandler([this](const std::string& url, const std::string& why) {
-    output_.Report("Request failed: " + why + " (" + url + ")");
+    // The URL goes last: masking a password runs to the next "&" or the end.
+    output_.Report("Request failed (" + why + "): " + url);
   });
   form_ = std::make_unique<app::MainForm>(platform_, std::move(settings), options.commandLine);
 }

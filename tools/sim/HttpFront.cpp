@@ -84,6 +84,10 @@ void HttpFront::Start(Handler handler) {
     Serve(request, response);
   });
   thread_ = std::thread([this] { server_.listen_after_bind(); });
+  // Stop does nothing to a server that is not running yet: wait for it.
+  for (int i = 0; i < 5000 && !server_.is_running(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 void HttpFront::Stop() {

@@ -35,7 +35,7 @@ class HttpFront {
   // False when the log file cannot be opened.
   bool LogOpen() const { return logFile_ != nullptr || !wantsLog_; }
 
-  // Serves in a thread of its own until Stop.
+  // Serves in a thread of its own until Stop; returns once it is serving.
   void Start(Handler handler);
   void Stop();
 

@@ -1,0 +1,104 @@
+#include "platform/batch/CurlHttpClient.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+
+#include "HttpFront.h"
+
+namespace webaccess::platform::batch {
+namespace {
+
+// A loopback server answering with whatever the test scripts.
+class CurlClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(front_.Bind(0));
+    front_.Start([this](const sim::SimRequest& request) {
+      seen_.push_back(request);
+      return next_;
+    });
+  }
+
+  // Sends one GET and turns until its answer is in (at most five seconds).
+  std::optional<HttpAnswer> Fetch(const std::string& target, const std::string& cookie = "") {
+    std::optional<HttpAnswer> answer;
+    client_.Get(front_.BaseUrl() + target, cookie, [&answer](const HttpAnswer& a) { answer = a; });
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!answer && std::chrono::steady_clock::now() < until) {
+      client_.Wait(50);
+      client_.Poll();
+    }
+    return answer;
+  }
+
+  sim::HttpFront front_{0, ""};
+  sim::SimReply next_;
+  std::vector<sim::SimRequest> seen_;
+  CurlHttpClient client_{5, 5};
+};
+
+TEST_F(CurlClientTest, ReportsARedirectWithItsLocationAndCookiesAsWritten) {
+  next_.status = 302;
+  next_.location = "http://127.0.0.1:1/Zq3/Reply.asp?ACTION=MSG&REPLY=7|SERVER%20IS%20BUSY<NONE>";
+  next_.setCookie = "SIMSESSION=ABC; Path=/";
+  const auto answer = Fetch("Zq3/V7Message.asp?ACTION=", "A=1; B=2");
+  ASSERT_TRUE(answer);
+  EXPECT_TRUE(answer->answered);
+  EXPECT_EQ(answer->status, 302);
+  EXPECT_EQ(answer->location, next_.location);
+  EXPECT_EQ(answer->setCookies, std::vector<std::string>{next_.setCookie});
+  ASSERT_EQ(seen_.size(), 1u);
+  EXPECT_EQ(seen_[0].cookie, "A=1; B=2");
+  EXPECT_FALSE(client_.Busy());
+}
+
+TEST_F(CurlClientTest, APageCutShortStillCountsAsAnswered) {
+  next_.body = std::string(1000, 'x');
+  next_.delivery = sim::SimReply::Delivery::ShortBody;
+  const auto answer = Fetch("Zq3/Reply.asp?ACTION=NEXT");
+  ASSERT_TRUE(answer);
+  EXPECT_TRUE(answer->answered);
+  EXPECT_EQ(answer->status, 200);
+}
+
+TEST_F(CurlClientTest, ADroppedConnectionIsNoAnswer) {
+  next_.delivery = sim::SimReply::Delivery::Drop;
+  const auto answer = Fetch("Zq3/V7Count.asp?ACTION=");
+  ASSERT_TRUE(answer);
+  EXPECT_FALSE(answer->answered);
+  EXPECT_FALSE(answer->error.empty());
+}
+
+TEST_F(CurlClientTest, NoServerIsNoAnswer) {
+  const int port = front_.Port();
+  front_.Stop();
+  std::optional<HttpAnswer> answer;
+  client_.Get("http://127.0.0.1:" + std::to_string(port) + "/", "",
+              [&answer](const HttpAnswer& a) { answer = a; });
+  for (int i = 0; i < 100 && !answer; ++i) {
+    client_.Wait(50);
+    client_.Poll();
+  }
+  ASSERT_TRUE(answer);
+  EXPECT_FALSE(answer->answered);
+}
+
+TEST_F(CurlClientTest, ACancelledRequestIsNeverReported) {
+  next_.status = 200;
+  bool reported = false;
+  const auto id =
+      client_.Get(front_.BaseUrl() + "x", "", [&](const HttpAnswer&) { reported = true; });
+  client_.Poll();
+  client_.Cancel(id);
+  EXPECT_FALSE(client_.Busy());
+  for (int i = 0; i < 5; ++i) {
+    client_.Wait(20);
+    client_.Poll();
+  }
+  EXPECT_FALSE(reported);
+}
+
+}  // namespace
+}  // namespace webaccess::platform::batch

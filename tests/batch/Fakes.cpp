@@ -1,0 +1,71 @@
+#include "Fakes.h"
+
+namespace webaccess::batch::testing {
+
+std::string TargetOf(const std::string& url) {
+  const std::size_t scheme = url.find("://");
+  const std::size_t path = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+  return path == std::string::npos ? "/" : url.substr(path);
+}
+
+std::uint64_t SimHttp::Get(const std::string& url, const std::string& cookieHeader, Done done) {
+  if (onGet) onGet(url);
+  requests.emplace_back(url, cookieHeader);
+  const std::uint64_t id = nextId_++;
+  pending_.emplace(id, Pending{url, cookieHeader, std::move(done)});
+  return id;
+}
+
+void SimHttp::Poll() {
+  // Requests started by the handlers (the next hop of a redirect) are
+  // answered by the same poll: a navigation completes at once.
+  for (int round = 0; round < 100 && !pending_.empty(); ++round) {
+    std::map<std::uint64_t, Pending> answering;
+    answering.swap(pending_);
+    for (auto& [id, request] : answering) AnswerOne(request);
+  }
+}
+
+void SimHttp::AnswerOne(Pending& request) {
+  const sim::SimReply reply = server_.Handle({TargetOf(request.url), request.cookie});
+  platform::batch::HttpAnswer answer;
+  if (reply.delivery == sim::SimReply::Delivery::Drop) {
+    answer.error = "Empty reply from server";
+  } else {
+    answer.answered = true;
+    answer.status = reply.status;
+    answer.location = reply.location;
+    if (!reply.setCookie.empty()) answer.setCookies.push_back(reply.setCookie);
+  }
+  request.done(answer);
+}
+
+void SimHttp::Wait(int milliseconds) {
+  if (pending_.empty()) clock_.Advance(milliseconds);
+}
+
+platform::TransferResult SimTransfer::Download(const std::string& url, const Sink& sink) {
+  const sim::SimReply reply = server_.Handle({TargetOf(url), cookies_.HeaderFor(url)});
+  if (reply.status != 200 || reply.delivery != sim::SimReply::Delivery::Normal) {
+    return {false, "HTTP status " + std::to_string(reply.status)};
+  }
+  if (!sink(reply.body.data(), reply.body.size())) return {false, "cannot store"};
+  return {true, {}};
+}
+
+Terminal::Reply RecordingTerminal::Ask(const std::string&, std::optional<long long> timeLimitMs) {
+  limitsSeen.push_back(timeLimitMs);
+  if (replies.empty()) return Reply::NoInput;
+  const Reply reply = replies.front();
+  replies.erase(replies.begin());
+  return reply;
+}
+
+std::string RecordingTerminal::All() const {
+  std::string all;
+  for (const std::string& line : printed) all += line + "\n";
+  for (const std::string& line : reported) all += line + "\n";
+  return all;
+}
+
+}  // namespace webaccess::batch::testing

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "SimServer.h"
+#include "batch/Terminal.h"
+#include "platform/Clock.h"
+#include "platform/Transfer.h"
+#include "platform/batch/CookieJar.h"
+#include "platform/batch/HttpClient.h"
+
+namespace webaccess::batch::testing {
+
+// A clock whose steady time moves only when told to: waiting on the fake
+// network moves it, so timer waits take no real time.
+class FakeClock : public platform::Clock {
+ public:
+  platform::LocalTime Now() const override { return {2026, 12, 7, 14, 30, 15}; }
+  std::int64_t SteadyMilliseconds() const override { return ms_; }
+  void Advance(std::int64_t ms) { ms_ += ms; }
+
+ private:
+  std::int64_t ms_ = 1000;
+};
+
+// The path and query of a URL: what a server receives as its target.
+std::string TargetOf(const std::string& url);
+
+// An HttpClient whose requests are answered by an in-process simulated
+// server at the first Poll after they were started, never inside Get; the
+// further hops of a redirect are answered by that same Poll.
+// Waiting advances the fake clock instead of sleeping.
+class SimHttp : public platform::batch::HttpClient {
+ public:
+  SimHttp(sim::SimServer& server, FakeClock& clock) : server_(server), clock_(clock) {}
+
+  std::uint64_t Get(const std::string& url, const std::string& cookieHeader, Done done) override;
+  void Cancel(std::uint64_t id) override { pending_.erase(id); }
+  void Poll() override;
+  bool Busy() const override { return !pending_.empty(); }
+  void Wait(int milliseconds) override;
+
+  // Called at every Get, before the request is queued.
+  std::function<void(const std::string& url)> onGet;
+  // The wire URLs and Cookie headers of every request, in order.
+  std::vector<std::pair<std::string, std::string>> requests;
+
+ private:
+  struct Pending {
+    std::string url;
+    std::string cookie;
+    Done done;
+  };
+  void AnswerOne(Pending& request);
+
+  sim::SimServer& server_;
+  FakeClock& clock_;
+  std::uint64_t nextId_ = 1;
+  std::map<std::uint64_t, Pending> pending_;
+};
+
+// The response download from the same simulated server, with the jar's
+// cookies; any answer but a whole 200 is a failure.
+class SimTransfer : public platform::Transfer {
+ public:
+  SimTransfer(sim::SimServer& server, platform::batch::CookieJar& cookies)
+      : server_(server), cookies_(cookies) {}
+  platform::TransferResult Download(const std::string& url, const Sink& sink) override;
+
+ private:
+  sim::SimServer& server_;
+  platform::batch::CookieJar& cookies_;
+};
+
+// Keeps what is printed; answers questions from a script when it can ask.
+class RecordingTerminal : public Terminal {
+ public:
+  void Print(const std::string& line) override { printed.push_back(line); }
+  void Report(const std::string& line) override { reported.push_back(line); }
+  bool CanAsk() const override { return canAsk; }
+  Reply Ask(const std::string&, std::optional<long long> timeLimitMs) override;
+
+  // Everything printed and reported, one line each.
+  std::string All() const;
+
+  bool canAsk = false;
+  std::vector<Reply> replies;  // given in order; then NoInput
+  std::vector<std::optional<long long>> limitsSeen;
+  std::vector<std::string> printed;
+  std::vector<std::string> reported;
+};
+
+}  // namespace webaccess::batch::testing

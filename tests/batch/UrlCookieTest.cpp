@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "platform/batch/CookieJar.h"
+#include "platform/batch/Url.h"
+
+namespace webaccess::platform::batch {
+namespace {
+
+TEST(ResolveLocation, KeepsAnAbsoluteLocationExactlyAsWritten) {
+  const std::string location = "http://127.0.0.1:9/Zq3/Reply.asp?ACTION=MSG&REPLY=7|A%20B <NONE>";
+  EXPECT_EQ(ResolveLocation("http://x/Zq3/V7Message.asp?ACTION=", location), location);
+  EXPECT_EQ(ResolveLocation("http://x/", "HTTPS://Other/P"), "HTTPS://Other/P");
+}
+
+TEST(ResolveLocation, JoinsRelativeLocationsWithoutEscaping) {
+  const std::string base = "https://host:8443/Zq3/V7Main.asp?ACTION=REQ&TheRecord=1!a b";
+  EXPECT_EQ(ResolveLocation(base, "Reply.asp?REPLY=1|A%20B"),
+            "https://host:8443/Zq3/Reply.asp?REPLY=1|A%20B");
+  EXPECT_EQ(ResolveLocation(base, "/Zq3/V7Login.asp"), "https://host:8443/Zq3/V7Login.asp");
+  EXPECT_EQ(ResolveLocation(base, "//elsewhere/x"), "https://elsewhere/x");
+  EXPECT_EQ(ResolveLocation(base, "?ACTION=NEXT"), "https://host:8443/Zq3/V7Main.asp?ACTION=NEXT");
+}
+
+TEST(SplitUrl, TakesHostAndPathApart) {
+  UrlParts parts;
+  ASSERT_TRUE(SplitUrl("HTTP://User@Host.Example:81/a/b.asp?x=/y#z", parts));
+  EXPECT_EQ(parts.scheme, "http");
+  EXPECT_EQ(parts.host, "host.example");
+  EXPECT_EQ(parts.path, "/a/b.asp");
+  ASSERT_TRUE(SplitUrl("http://h?q", parts));
+  EXPECT_EQ(parts.path, "/");
+  EXPECT_FALSE(SplitUrl("/relative/path", parts));
+}
+
+TEST(CookieJar, SendsAHostCookieBackToItsHostOnly) {
+  CookieJar jar;
+  jar.Store("http://127.0.0.1:5/Zq3/V7Begin.asp?ACTION=", "SIMSESSION=ABC; Path=/; HttpOnly");
+  EXPECT_EQ(jar.HeaderFor("http://127.0.0.1:5/Zq3/_ffffs/1234567ABC123.TXT"), "SIMSESSION=ABC");
+  EXPECT_EQ(jar.HeaderFor("http://127.0.0.1:6/other"), "SIMSESSION=ABC") << "ports share cookies";
+  EXPECT_EQ(jar.HeaderFor("http://127.0.0.2/"), "");
+}
+
+TEST(CookieJar, DefaultPathIsTheDirectoryOfTheRequest) {
+  CookieJar jar;
+  jar.Store("http://h/Zq3/V7Begin.asp", "A=1");
+  EXPECT_EQ(jar.HeaderFor("http://h/Zq3/V7Main.asp"), "A=1");
+  EXPECT_EQ(jar.HeaderFor("http://h/Zq3"), "A=1");
+  EXPECT_EQ(jar.HeaderFor("http://h/Zq34/x"), "");
+  EXPECT_EQ(jar.HeaderFor("http://h/"), "");
+}
+
+TEST(CookieJar, ReplacesDeletesAndOrdersByPath) {
+  CookieJar jar;
+  jar.Store("http://h/", "A=1; Path=/");
+  jar.Store("http://h/", "B=2; Path=/Zq3");
+  jar.Store("http://h/", "A=3; Path=/");
+  EXPECT_EQ(jar.HeaderFor("http://h/Zq3/x"), "B=2; A=3");
+  jar.Store("http://h/", "B=gone; Path=/Zq3; Max-Age=0");
+  EXPECT_EQ(jar.HeaderFor("http://h/Zq3/x"), "A=3");
+  EXPECT_EQ(jar.Size(), 1u);
+}
+
+TEST(CookieJar, HonoursDomainAndSecure) {
+  CookieJar jar;
+  jar.Store("https://www.example.com/", "D=1; Domain=.example.com; Path=/");
+  jar.Store("https://www.example.com/", "S=2; Secure; Path=/");
+  jar.Store("https://www.example.com/", "X=3; Domain=other.com; Path=/");
+  EXPECT_EQ(jar.HeaderFor("https://api.example.com/"), "D=1");
+  EXPECT_EQ(jar.HeaderFor("http://www.example.com/"), "D=1");
+  EXPECT_EQ(jar.HeaderFor("https://www.example.com/"), "D=1; S=2");
+  EXPECT_EQ(jar.HeaderFor("https://other.com/"), "");
+}
+
+TEST(CookieJar, IgnoresAValuelessHeader) {
+  CookieJar jar;
+  jar.Store("http://h/", "justtext");
+  jar.Store("http://h/", "=nameless");
+  EXPECT_EQ(jar.Size(), 0u);
+}
+
+}  // namespace
+}  // namespace webaccess::platform::batch
