@@ -109,6 +109,12 @@ void HttpFront::LogRequest(const httplib::Request& request) {
 
 void HttpFront::Serve(const httplib::Request& request, httplib::Response& response) {
   LogRequest(request);
+  if (exitAfterAnswer_) {
+    // The last answer is out and the process is going: nobody answers now.
+    DropConnection(request.local_port, request.remote_port);
+    response.status = 500;
+    return;
+  }
   if (delayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_));
   const SimReply reply = handler_({request.target, request.get_header_value("Cookie")});
 

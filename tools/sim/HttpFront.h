@@ -18,7 +18,8 @@ namespace webaccess::sim {
 // that file, one line per request, flushed at once. The handler's reply is
 // written as it says: a redirect's Location exactly as given, a dropped
 // connection closed without a byte, a short body announced at its whole
-// length and cut in half.
+// length and cut in half. Once the answer that ends the process has been
+// given, every later request is dropped unanswered.
 class HttpFront {
  public:
   using Handler = std::function<SimReply(const SimRequest&)>;

@@ -52,12 +52,13 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   const auto started = std::chrono::steady_clock::now();
-  const timespec tick{0, 50 * 1000 * 1000};
+  const timespec tick{0, 10 * 1000 * 1000};
   for (;;) {
     if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) break;
     if (front.ExitRequested()) {
       // The last answer is out; give its connection a moment to drain.
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      // Requests that come meanwhile are dropped unanswered.
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
       std::fprintf(stderr, "webaccess-sim: ending after %d requests, as asked\n",
                    options->exitAfter);
       break;
