@@ -46,15 +46,19 @@ void frmMessage::SetMessage(const std::string& text) {
 
 void frmMessage::ShowModal() {
   if (const QWidget* owner = parentWidget(); owner != nullptr && owner->isVisible()) {
-    // Before its first showing this window's frame is not known yet: the
-    // owner's frame stands in for it.
     const QRect over = owner->frameGeometry();
-    const QSize frame = isVisible() || testAttribute(Qt::WA_WState_Created)
-                            ? frameGeometry().size() - size()
-                            : over.size() - owner->size();
-    const QSize outer = size() + frame;
-    move(over.x() + (over.width() - outer.width()) / 2,
-         over.y() + (over.height() - outer.height()) / 2);
+    // Before its first showing this window's frame is not known, and a move
+    // places its inside: the owner's frame stands in for its own.
+    const bool frameKnown = testAttribute(Qt::WA_WState_Created);
+    const QRect outside = frameKnown ? frameGeometry() : over;
+    const QRect inside = frameKnown ? geometry() : owner->geometry();
+    const QMargins frame(inside.left() - outside.left(), inside.top() - outside.top(),
+                         outside.right() - inside.right(), outside.bottom() - inside.bottom());
+    const QSize outer = size().grownBy(frame);
+    QPoint at(over.x() + (over.width() - outer.width()) / 2,
+              over.y() + (over.height() - outer.height()) / 2);
+    if (!frameKnown) at += QPoint(frame.left(), frame.top());
+    move(at);
   }
   exec();
 }

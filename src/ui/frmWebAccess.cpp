@@ -239,7 +239,16 @@ void frmWebAccess::SetGeometry(const platform::WindowRect& rect) {
 }
 
 void frmWebAccess::KeepRequestedGeometry() {
-  if (requested_ && FrameSize() != requestedFrame_) SetGeometry(*requested_);
+  const QSize frame = FrameSize();
+  if (!requested_ || frame == requestedFrame_) return;
+  // The height is the core's; the width it only ever reads and writes back,
+  // so the client area keeps its designed width and the frame's comes on top.
+  // The core always centres the window across: it stays centred.
+  platform::WindowRect rect = *requested_;
+  const int growth = scale_.ToTwipsX(frame.width() - requestedFrame_.width());
+  rect.width += growth;
+  rect.left -= growth / 2;
+  SetGeometry(rect);
 }
 
 void frmWebAccess::ShowCentred() {

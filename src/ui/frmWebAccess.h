@@ -35,7 +35,8 @@ class frmLook;
 // bar and any frame included). The user cannot resize the window. The frame
 // is known only once the window is on the screen (and may change with the
 // window manager's mood): whenever the frame's size changes, the window is
-// fitted again to the outer rectangle last asked for.
+// fitted again to the outer height and place last asked for, the client area
+// keeping its designed width.
 //
 // Form_Activate is passed on when the window is first shown and each time the
 // request list or the server message window closes over it. Qt's own
