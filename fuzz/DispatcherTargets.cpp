@@ -167,6 +167,14 @@ void CheckAfterEvent(FormOnFakes& fakes, std::size_t navigationsBefore, std::int
     if (Holds(navigations[i], "ACTION=REQ")) ++records;
   }
   if (sent > 0) Check(form.ReplyText().empty(), "the reply field was not cleared for the request");
+  // The response file is named by the company number and the user id at
+  // their full widths: 13 characters, whatever the logon stored.
+  for (const std::string& url : fakes.transfer.urls) {
+    const std::size_t name = url.find("Zq3/_ffffs/");
+    Check(name != std::string::npos && url.size() == name + 11 + 13 + 4 && url.ends_with(".TXT"),
+          "the response file's name is not 7 + 6 characters and .TXT");
+  }
+  fakes.transfer.urls.clear();
   const int interval = fakes.timer.Interval();
   Check(interval == 0 || interval == form.Settings().waitIntervalMs,
         "the poll timer runs at an interval of its own");
