@@ -112,7 +112,8 @@ if [ ! -x "$sim" ] || [ ! -x "$batch" ] || { [ "$client" != batch ] && [ ! -x "$
   cmake --build "$build" --target webaccess-sim webaccess-batch
   if [ "$client" != batch ]; then
     # The window needs Qt; without it the demo goes on without the window.
-    cmake --build "$build" --target webaccess >/dev/null 2>&1 || true
+    echo "== Building the window program (the first time takes a few minutes)"
+    cmake --build "$build" --target webaccess >/dev/null 2>&1 || echo "   no window program"
   fi
 fi
 

@@ -280,6 +280,8 @@ struct ErrorCodeCase {
   const char* trace;
 };
 
+void PrintTo(const ErrorCodeCase& c, std::ostream* out) { *out << c.code; }
+
 class E2eErrorCode : public E2e, public ::testing::WithParamInterface<ErrorCodeCase> {};
 
 TEST_P(E2eErrorCode, EndsTheProgramAtOnceWithItsText) {
@@ -393,6 +395,8 @@ struct FaultCase {
   int status;
   const char* timeLimit;
 };
+
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
 
 class E2eFault : public E2e, public ::testing::WithParamInterface<FaultCase> {};
 
