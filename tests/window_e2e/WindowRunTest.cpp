@@ -1,0 +1,388 @@
+// Whole runs of the real main window (web engine browser, libcurl transfer,
+// Qt timer) against webaccess-sim on a free loopback port, in a fresh
+// working directory, answering the program's questions through its boxes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <cstdio>
+#include <memory>
+
+#include "SimProcess.h"
+#include "WindowProgram.h"
+
+namespace webaccess::window_e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kCredentials = "1234567ABCD,ABC123,SECRET";
+const QString kComplete = QStringLiteral("Tranfers complete, Press Exit To Continue.");
+
+// The poll interval of these runs. The first count request replaces the
+// batch-done navigation one interval after it began, so the interval leaves
+// a busy machine's browser the time to send the batch-done request first.
+constexpr const char* kWaitMs = "100";
+
+// A run is over well within this.
+constexpr auto kRunLimit = 60s;
+
+// A test that ends the process by mistake ends it loudly.
+void LeaveLoudly(int status) {
+  std::fprintf(stderr, "the program ended at once with status %d\n", status);
+  std::fflush(stderr);
+  std::_Exit(100 + status);
+}
+
+std::string Pad(std::string text, std::size_t width) {
+  text.resize(width, ' ');
+  return text;
+}
+
+// An inquiry record of `length` characters: kind, name, plate, state, then
+// the date of birth and a tail of digits.
+std::string Record(int n, std::size_t length) {
+  std::string record = std::to_string(n) + Pad("GARCIA MARIA " + std::to_string(n), 19) +
+                       Pad("7ABC12" + std::to_string(n), 15) + "CA" + "19800101";
+  for (int digit = 0; record.size() < length; ++digit)
+    record += static_cast<char>('0' + digit % 10);
+  return record;
+}
+
+// A record as it stands in a request target: the browser escapes blanks.
+QString InTarget(const std::string& record) {
+  return QString::fromLatin1(record).replace(QLatin1Char(' '), QStringLiteral("%20"));
+}
+
+// The requests of a run of one batch from the end of the first message
+// check on: the first count, the records, the batch-done request and two
+// polls, the download of the response file, its deletion and the last
+// message check.
+QStringList AfterTheMessages(const QString& batchId, const std::vector<std::string>& sent,
+                             const QString& responseFile) {
+  QStringList requests{
+      QStringLiteral("/Zq3/V7Message.asp?ACTION="),
+      QStringLiteral("/Zq3/Reply.asp?ACTION=MSG&REPLY=%3CNONE%3E"),
+      QStringLiteral("/Zq3/V7Count.asp?ACTION="),
+      QStringLiteral("/Zq3/Reply.asp?ACTION=COUNT&REPLY=NONE"),
+  };
+  for (const std::string& record : sent) {
+    requests << QStringLiteral("/Zq3/V7Main.asp?ACTION=REQ&TheRecord=") + batchId + u'!' +
+                    InTarget(record)
+             << QStringLiteral("/Zq3/Reply.asp?ACTION=NEXT");
+  }
+  requests << QStringLiteral("/Zq3/V7Main.asp?ACTION=DONE&Batch=") + batchId
+           << QStringLiteral("/Zq3/V7Count.asp?ACTION=")
+           << QStringLiteral("/Zq3/Reply.asp?ACTION=COUNT&REPLY=NONE")
+           << QStringLiteral("/Zq3/V7Count.asp?ACTION=")
+           << QStringLiteral("/Zq3/Reply.asp?ACTION=COUNT&REPLY=OKAY")
+           << QStringLiteral("/Zq3/_ffffs/") + responseFile
+           << QStringLiteral("/Zq3/V7Delete.asp?ACTION=")
+           << QStringLiteral("/Zq3/Reply.asp?ACTION=DELETED")
+           << QStringLiteral("/Zq3/V7Message.asp?ACTION=")
+           << QStringLiteral("/Zq3/Reply.asp?ACTION=MSG&REPLY=%3CNONE%3E");
+  return requests;
+}
+
+// The lines the client writes to RESPONSE.QDK for the server's response
+// number n: the body lines of the response file, CR LF each.
+std::string ResponseLines(int n, const std::string& record) {
+  const std::string number = std::to_string(n);
+  return "RESPONSE " + number + "\r\n" + record + "\r\n" + "END OF RESPONSE " + number + "\r\n";
+}
+
+// An audit line after its date and time: the user id, then the record's
+// state, plate and name as the response header carries them, and the error
+// code.
+std::string AuditTail(const std::string& userId, const std::string& record) {
+  return userId + record.substr(35, 2) + record.substr(20, 15) + record.substr(1, 19) + "00";
+}
+
+std::string ReadFile(const char* name) {
+  QFile file(QString::fromLatin1(name));
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll().toStdString();
+}
+
+std::vector<std::string> CrLfLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  EXPECT_EQ(start, text.size()) << "text after the last CR LF";
+  return lines;
+}
+
+// Runs a script in the page and gives its result; none after ten seconds.
+QVariant RunScript(QWebEnginePage* page, const QString& script) {
+  auto result = std::make_shared<std::optional<QVariant>>();
+  page->runJavaScript(script, [result](const QVariant& value) { *result = value; });
+  WaitUntil([&] { return result->has_value(); }, 10s);
+  return result->value_or(QVariant());
+}
+
+class WindowRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+    started_ = QDateTime::currentDateTime();
+  }
+
+  void TearDown() override {
+    program_.reset();
+    if (sim_ && HasFailure()) std::fprintf(stderr, "%s", qPrintable(sim_->Errors()));
+    sim_.reset();
+    QDir::setCurrent(QDir::tempPath());
+  }
+
+  void WriteInquiry(const std::vector<std::string>& lines) {
+    QFile file(QStringLiteral("INQUIRY.QDK"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (const std::string& line : lines) file.write(QByteArray::fromStdString(line + "\r\n"));
+  }
+
+  // The server, and the environment that points the program at it.
+  void StartSim(const QStringList& args) {
+    sim_ = std::make_unique<SimProcess>(QStringLiteral(WEBACCESS_SIM_PATH), dir_.path(), args);
+    ASSERT_FALSE(sim_->BaseUrl().isEmpty()) << qPrintable(sim_->Errors());
+    qputenv("WEBACCESS_MAIN_URL", sim_->BaseUrl().toLatin1());
+    qputenv("WEBACCESS_WAIT_MS", kWaitMs);
+  }
+
+  // Builds the program, shows its window and answers the order question
+  // with Yes.
+  void StartProgram(const std::string& commandLine, ModalScript& modals) {
+    std::string error;
+    const std::optional<protocol::Settings> settings = SettingsFromEnvironment(error);
+    ASSERT_TRUE(settings) << error;
+    program_ = std::make_unique<WindowProgram>(*settings, commandLine, &LeaveLoudly);
+    modals.AnswerBox(QStringLiteral("Yes"));
+    program_->Start();
+    ASSERT_TRUE(WaitUntil([&] { return modals.Done() == 1; }, 30s))
+        << qPrintable(modals.Unexpected().join(u'\n'));
+  }
+
+  ui::frmWebAccess& Window() { return program_->Window(); }
+
+  // Waits for the end of the run.
+  void WaitForCompletion() {
+    ASSERT_TRUE(WaitUntil([&] { return Window().lblDisplay()->text() == kComplete; }, kRunLimit))
+        << "status: " << qPrintable(Window().lblDisplay()->text()) << "\nrequests:\n"
+        << qPrintable(sim_->Requests().join(u'\n'));
+  }
+
+  // The requests the server logged, without the reply to a batch-done
+  // request: the first poll may replace that navigation before the browser
+  // has followed the server's redirect.
+  QStringList Requests() const {
+    QStringList requests = sim_->Requests();
+    requests.removeIf([](const QString& target) {
+      return target.startsWith(QStringLiteral("/Zq3/Reply.asp?ACTION=QUEUED&"));
+    });
+    return requests;
+  }
+
+  // The batch id of the run's record requests: six digits of the time of
+  // day within the test's time, the same for every record.
+  QString BatchId(const QStringList& requests) {
+    static const QRegularExpression record(QStringLiteral("ACTION=REQ&TheRecord=(\\d{6})!"));
+    QString id;
+    for (const QString& target : requests) {
+      const QRegularExpressionMatch match = record.match(target);
+      if (!match.hasMatch()) continue;
+      if (id.isEmpty()) id = match.captured(1);
+      EXPECT_EQ(match.captured(1), id) << qPrintable(target);
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    if (started_.date() == now.date()) {
+      EXPECT_GE(id, started_.toString(QStringLiteral("HHmmss")));
+      EXPECT_LE(id, now.toString(QStringLiteral("HHmmss")));
+    }
+    return id;
+  }
+
+  // The audit file, line by line: the date and time the header was read,
+  // within the test's time, then the tail.
+  void ExpectAudit(const std::vector<std::string>& tails) {
+    const std::vector<std::string> lines = CrLfLines(ReadFile("AUDIT.QDK"));
+    ASSERT_EQ(lines.size(), tails.size());
+    const QDateTime now = QDateTime::currentDateTime();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      SCOPED_TRACE("audit line " + std::to_string(i + 1));
+      const QString date = QString::fromStdString(lines[i].substr(0, 8));
+      const QString time = QString::fromStdString(lines[i].substr(8, 8));
+      if (started_.date() == now.date()) {
+        EXPECT_EQ(date, now.toString(QStringLiteral("MM/dd/yy")));
+        EXPECT_GE(time, started_.toString(QStringLiteral("HH:mm:ss")));
+        EXPECT_LE(time, now.toString(QStringLiteral("HH:mm:ss")));
+      }
+      EXPECT_EQ(lines[i].substr(16), tails[i]);
+    }
+  }
+
+  QTemporaryDir dir_;
+  QDateTime started_;
+  std::unique_ptr<SimProcess> sim_;
+  std::unique_ptr<WindowProgram> program_;
+};
+
+TEST_F(WindowRun, AnOrderOfThreeRunsFromTheQuestionToExit) {
+  // The second record has 56 characters and goes with "00" after it.
+  const std::vector<std::string> records{Record(1, 60), Record(2, 56), Record(3, 61)};
+  const std::vector<std::string> sent{records[0], records[1] + "00", records[2]};
+  WriteInquiry(records);
+  StartSim({QStringLiteral("--ready-after"), QStringLiteral("1"), QStringLiteral("--message"),
+            QStringLiteral("Invoices go out on the first"), QStringLiteral("--message"),
+            QStringLiteral("Office closed Monday")});
+  ModalScript modals(90s);
+  ASSERT_NO_FATAL_FAILURE(StartProgram(kCredentials, modals));
+  EXPECT_EQ(modals.Seen()[0].title, QStringLiteral("QUESTION"));
+  EXPECT_EQ(modals.Seen()[0].text,
+            QStringLiteral("THERE ARE 3 RECORDS BEING ORDERED, IS THIS CORRRECT?"));
+  EXPECT_EQ(modals.Seen()[0].buttons, (QStringList{QStringLiteral("Yes"), QStringLiteral("No")}));
+  EXPECT_EQ(Window().lblOrdering()->text(), QStringLiteral("Ordering  3 Records"));
+  EXPECT_EQ(Window().windowTitle(), QStringLiteral("Request Records From Vantorel - V1.15"));
+
+  Window().cmdStart()->click();
+  EXPECT_FALSE(Window().cmdStart()->isEnabled());
+  EXPECT_EQ(Window().cmdExit()->text(), QStringLiteral("STOP"));
+  ASSERT_NO_FATAL_FAILURE(WaitForCompletion());
+  EXPECT_EQ(Window().cmdExit()->text(), QStringLiteral("Exit"));
+  EXPECT_FALSE(Window().cmdStart()->isEnabled());
+  EXPECT_EQ(Window().windowTitle(), QStringLiteral("Requesting Record 3"));
+
+  // Exit: Yes to the question, then the server's two messages.
+  modals.AnswerBox(QStringLiteral("Yes"));
+  modals.Handle(QStringLiteral("frmMessage"), [](QWidget* window) {
+    window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+  });
+  Window().cmdExit()->click();
+  ASSERT_EQ(modals.Done(), 3) << qPrintable(modals.Unexpected().join(u'\n'));
+  EXPECT_EQ(modals.Seen()[1].title, QStringLiteral("Exit Question"));
+  EXPECT_EQ(modals.Seen()[1].text, QStringLiteral("Are you sure you wish to exit?"));
+  EXPECT_EQ(modals.Seen()[2].title, QStringLiteral("Message From Vantorel"));
+  EXPECT_EQ(modals.Seen()[2].text, QStringLiteral("INVOICES GO OUT ON THE FIRST\n"
+                                                  "OFFICE CLOSED MONDAY\n\n\n"
+                                                  "Press exit to continue."));
+  EXPECT_FALSE(Window().isVisible());
+  EXPECT_TRUE(modals.Unexpected().isEmpty()) << qPrintable(modals.Unexpected().join(u'\n'));
+  program_->CloseWorkFiles();
+
+  // The conversation, request by request, the browser following every
+  // redirect to its reply page.
+  const QStringList requests = Requests();
+  QStringList expected{
+      QStringLiteral("/Zq3/V7Begin.asp?ACTION=&Company=1234567&CompPass=ABCD&User=ABC123&"
+                     "UserPass=SECRET"),
+      QStringLiteral("/Zq3/Reply.asp?ACTION=LOGON&CID=1234567&UID=ABC123"),
+      QStringLiteral("/Zq3/V7Message.asp?ACTION="),
+      QStringLiteral("/Zq3/Reply.asp?ACTION=MSG&REPLY=1|Invoices%20go%20out%20on%20the%20first"),
+      QStringLiteral("/Zq3/V7Message.asp?ACTION="),
+      QStringLiteral("/Zq3/Reply.asp?ACTION=MSG&REPLY=2|Office%20closed%20Monday"),
+  };
+  expected += AfterTheMessages(BatchId(requests), sent, QStringLiteral("1234567ABC123.TXT"));
+  EXPECT_EQ(requests, expected);
+
+  // The work files, byte for byte.
+  std::string response;
+  std::vector<std::string> audit;
+  for (int n = 1; n <= 3; ++n) {
+    response += ResponseLines(n, sent[n - 1]);
+    audit.push_back(AuditTail("ABC123", sent[n - 1]));
+  }
+  EXPECT_EQ(ReadFile("RESPONSE.QDK"), response);
+  ExpectAudit(audit);
+  EXPECT_EQ(ReadFile("MESSAGE.QDK"), "INVOICES GO OUT ON THE FIRST\r\nOFFICE CLOSED MONDAY\r\n");
+  EXPECT_FALSE(QFile::exists(QStringLiteral("INQUIRY.QDK")));
+  const std::string trace = ReadFile("TRACE.QDK");
+  EXPECT_NE(trace.find(" Sending Record 3\r\n"), std::string::npos) << trace;
+  EXPECT_TRUE(trace.ends_with(" Transactions complete\r\n")) << trace;
+}
+
+TEST_F(WindowRun, WithoutCredentialsTheUserLogsOnInTheServersPage) {
+  const std::vector<std::string> records{Record(1, 60), Record(2, 58)};
+  WriteInquiry(records);
+  StartSim({QStringLiteral("--interactive-logon"), QStringLiteral("--ready-after"),
+            QStringLiteral("1")});
+  ModalScript modals(90s);
+  ASSERT_NO_FATAL_FAILURE(StartProgram("", modals));
+  EXPECT_EQ(modals.Seen()[0].text,
+            QStringLiteral("THERE ARE 2 RECORDS BEING ORDERED, IS THIS CORRRECT?"));
+  EXPECT_LE(Window().Geometry().height, 2200);
+
+  // Start: the server answers with its logon page, which the window shows.
+  Window().cmdStart()->click();
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Window().txtURL()->text().contains(QStringLiteral("/Zq3/V7Login.asp")); }, 30s))
+      << qPrintable(sim_->Requests().join(u'\n'));
+  QWebEngineView* view = Window().WebBrowser().View();
+  EXPECT_GE(Window().Geometry().height, 7500);
+  EXPECT_TRUE(view->isVisible());
+  EXPECT_EQ(view->height(), Window().Scale().ToPixelsY(6100));
+  EXPECT_EQ(Window().lblDisplay()->text(), QString());
+  EXPECT_EQ(RunScript(view->page(), QStringLiteral("document.forms.length")).toInt(), 1);
+
+  // The user fills in the form and presses its button.
+  const QVariant submitted = RunScript(view->page(), QStringLiteral(R"((function () {
+    const form = document.forms[0];
+    form.elements['Company'].value = '7654321';
+    form.elements['CompPass'].value = 'WXYZ';
+    form.elements['User'].value = 'xyz987';
+    form.elements['UserPass'].value = 'pw1234';
+    form.querySelector('input[type=submit]').click();
+    return true;
+  })())"));
+  ASSERT_TRUE(submitted.toBool());
+  ASSERT_NO_FATAL_FAILURE(WaitForCompletion());
+  // Sending records compacted the window again.
+  EXPECT_LE(Window().Geometry().height, 2200);
+
+  modals.AnswerBox(QStringLiteral("Yes"));
+  Window().cmdExit()->click();
+  ASSERT_EQ(modals.Done(), 2) << qPrintable(modals.Unexpected().join(u'\n'));
+  EXPECT_EQ(modals.Seen()[1].title, QStringLiteral("Exit Question"));
+  EXPECT_FALSE(Window().isVisible());
+  EXPECT_TRUE(modals.Unexpected().isEmpty()) << qPrintable(modals.Unexpected().join(u'\n'));
+  program_->CloseWorkFiles();
+
+  // The IDs the server gave, upper-cased, name the response file and head
+  // the audit lines.
+  const QStringList requests = Requests();
+  QStringList expected{
+      QStringLiteral("/Zq3/V7Begin.asp?ACTION="),
+      QStringLiteral("/Zq3/V7Login.asp"),
+      QStringLiteral("/Zq3/V7Login.asp?Company=7654321&CompPass=WXYZ&User=xyz987&UserPass=pw1234"),
+      QStringLiteral("/Zq3/Reply.asp?ACTION=LOGON&CID=7654321&UID=XYZ987"),
+  };
+  expected += AfterTheMessages(BatchId(requests), records, QStringLiteral("7654321XYZ987.TXT"));
+  EXPECT_EQ(requests, expected);
+  EXPECT_EQ(ReadFile("RESPONSE.QDK"), ResponseLines(1, records[0]) + ResponseLines(2, records[1]));
+  ExpectAudit({AuditTail("XYZ987", records[0]), AuditTail("XYZ987", records[1])});
+  EXPECT_FALSE(QFile::exists(QStringLiteral("INQUIRY.QDK")));
+  EXPECT_EQ(ReadFile("TRACE.QDK").find("Logging on to Server"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace webaccess::window_e2e
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // Listing the tests needs no toolkit and no screen.
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication application(argc, argv);
+  // The program's window closes at Exit; the next test builds another.
+  QApplication::setQuitOnLastWindowClosed(false);
+  return RUN_ALL_TESTS();
+}
