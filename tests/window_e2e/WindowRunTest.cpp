@@ -28,10 +28,12 @@ using namespace std::chrono_literals;
 constexpr const char* kCredentials = "1234567ABCD,ABC123,SECRET";
 const QString kComplete = QStringLiteral("Tranfers complete, Press Exit To Continue.");
 
-// The poll interval of these runs. The first count request replaces the
-// batch-done navigation one interval after it began, so the interval leaves
-// a busy machine's browser the time to send the batch-done request first.
-constexpr const char* kWaitMs = "100";
+// The poll interval of these runs. The first poll follows the batch-done
+// request by one interval, and the web engine folds a navigation started
+// while the page of the one before is still loading into that one, without
+// a completion of its own: the run would wait for ever. So the interval
+// leaves a busy machine's browser the time to finish the batch-done reply.
+constexpr const char* kWaitMs = "300";
 
 // A run is over well within this.
 constexpr auto kRunLimit = 60s;
@@ -178,7 +180,10 @@ class WindowRun : public ::testing::Test {
   // Waits for the end of the run.
   void WaitForCompletion() {
     ASSERT_TRUE(WaitUntil([&] { return Window().lblDisplay()->text() == kComplete; }, kRunLimit))
-        << "status: " << qPrintable(Window().lblDisplay()->text()) << "\nrequests:\n"
+        << "status: " << qPrintable(Window().lblDisplay()->text())
+        << "\nreply field: " << qPrintable(Window().txtURL()->text())
+        << "\nbrowser: " << qPrintable(Window().WebBrowser().View()->url().toString())
+        << "\nrequests:\n"
         << qPrintable(sim_->Requests().join(u'\n'));
   }
 
