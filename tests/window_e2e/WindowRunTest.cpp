@@ -55,8 +55,9 @@ std::string Pad(std::string text, std::size_t width) {
 std::string Record(int n, std::size_t length) {
   std::string record = std::to_string(n) + Pad("GARCIA MARIA " + std::to_string(n), 19) +
                        Pad("7ABC12" + std::to_string(n), 15) + "CA" + "19800101";
-  for (int digit = 0; record.size() < length; ++digit)
+  for (int digit = 0; record.size() < length; ++digit) {
     record += static_cast<char>('0' + digit % 10);
+  }
   return record;
 }
 
