@@ -1,0 +1,243 @@
+#include "Reliability.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace webaccess::reliability {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Pad(std::string text, std::size_t width) {
+  text.resize(width, ' ');
+  return text;
+}
+
+// The CR LF lines of a text, and what follows the last CR LF.
+std::vector<std::string> CrLfLines(const std::string& text, std::string& rest) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  rest = text.substr(start);
+  return lines;
+}
+
+// "RESPONSE 12" gives 12; anything else 0.
+int ResponseNumber(const std::string& line, const std::string& prefix) {
+  if (!line.starts_with(prefix) || line.size() == prefix.size()) return 0;
+  const std::string digits = line.substr(prefix.size());
+  if (!std::all_of(digits.begin(), digits.end(), ::isdigit) || digits.size() > 9) return 0;
+  return std::stoi(digits);
+}
+
+}  // namespace
+
+std::string Record(int n, std::size_t length) {
+  std::string record = std::to_string(n % 10) + Pad("NAME " + std::to_string(n), 19) +
+                       Pad("PLT" + std::to_string(n), 15) + "CA" + "DOB19800101 ";
+  for (int digit = 0; record.size() < length; ++digit)
+    record += static_cast<char>('0' + digit % 10);
+  return record;
+}
+
+std::string AuditTail(const std::string& record) {
+  return "ABC123" + record.substr(35, 2) + record.substr(20, 15) + record.substr(1, 19) + "00";
+}
+
+ResponseFile ReadResponses(const std::string& text) {
+  ResponseFile file;
+  std::string rest;
+  const std::vector<std::string> lines = CrLfLines(text, rest);
+  file.torn = !rest.empty();
+  for (std::size_t i = 0; i < lines.size();) {
+    const int number = ResponseNumber(lines[i], "RESPONSE ");
+    if (number > 0 && i + 2 < lines.size() &&
+        ResponseNumber(lines[i + 2], "END OF RESPONSE ") == number) {
+      file.responses.push_back({number, lines[i + 1]});
+      i += 3;
+    } else if (number > 0 && i + 2 >= lines.size()) {
+      file.torn = true;  // the file ends inside this response
+      break;
+    } else {
+      file.stray.push_back(lines[i++]);
+    }
+  }
+  return file;
+}
+
+void ExpectWholeOutput(const RunOutput& output, bool crashed) {
+  const ResponseFile& file = output.parsed;
+  EXPECT_TRUE(file.stray.empty()) << "lines outside any response, the first: " << file.stray[0];
+  if (!crashed) {
+    EXPECT_FALSE(file.torn) << "RESPONSE.QDK ends inside a response";
+  }
+  std::set<int> numbers;
+  for (const Response& response : file.responses) {
+    EXPECT_TRUE(numbers.insert(response.number).second)
+        << "response " << response.number << " twice in one run";
+  }
+  std::string rest;
+  const std::vector<std::string> audit = CrLfLines(output.audit, rest);
+  if (!crashed) {
+    EXPECT_EQ(rest, "") << "AUDIT.QDK ends inside a line";
+    EXPECT_EQ(audit.size(), file.responses.size()) << "one audit line per response";
+  }
+  static const std::regex stamp(R"(\d\d/\d\d/\d\d\d\d:\d\d:\d\d)");
+  for (std::size_t i = 0; i < std::min(audit.size(), file.responses.size()); ++i) {
+    EXPECT_TRUE(std::regex_match(audit[i].substr(0, 16), stamp)) << audit[i];
+    EXPECT_EQ(audit[i].substr(std::min<std::size_t>(16, audit[i].size())),
+              AuditTail(file.responses[i].record))
+        << "audit line " << i + 1 << " against response " << file.responses[i].number;
+  }
+}
+
+std::vector<Logged> Classify(const std::vector<std::string>& targets) {
+  std::vector<Logged> log;
+  std::map<std::string, int> seen;
+  for (const std::string& target : targets) {
+    const std::string path = target.substr(0, target.find('?'));
+    std::string page;
+    if (path.starts_with("/Zq3/_ffffs/")) {
+      page = "File";
+    } else {
+      page = path.substr(path.rfind('/') + 1);
+      if (page.ends_with(".asp")) page.resize(page.size() - 4);
+    }
+    log.push_back({page, ++seen[page], target});
+  }
+  return log;
+}
+
+std::set<std::pair<std::string, int>> FaultedSteps(const std::vector<std::string>& simArgs) {
+  static const std::set<std::string> kFaults{"--drop-at", "--status500-at", "--short-body-at",
+                                             "--redirect-loop-at"};
+  std::set<std::pair<std::string, int>> steps;
+  for (std::size_t i = 0; i + 1 < simArgs.size(); ++i) {
+    if (!kFaults.contains(simArgs[i])) continue;
+    const std::string& step = simArgs[i + 1];
+    const std::size_t colon = step.find(':');
+    steps.emplace(step.substr(0, colon),
+                  colon == std::string::npos ? 1 : std::stoi(step.substr(colon + 1)));
+  }
+  return steps;
+}
+
+void ExpectDeletesFollowWholeDownloads(const std::vector<Logged>& log,
+                                       const std::set<std::pair<std::string, int>>& faulted) {
+  const Logged* download = nullptr;
+  const Logged* previous = nullptr;
+  for (const Logged& entry : log) {
+    // A request logged twice in a row was sent again by the transport on a
+    // fresh connection: it is one delete request.
+    const bool again = previous != nullptr && previous->target == entry.target;
+    previous = &entry;
+    if (entry.page == "File") download = &entry;
+    if (entry.page != "V7Delete" || again) continue;
+    if (download == nullptr) {
+      ADD_FAILURE() << "delete request " << entry.occurrence << " without a download before it";
+    } else {
+      EXPECT_FALSE(faulted.contains({"File", download->occurrence}))
+          << "delete request " << entry.occurrence << " after download " << download->occurrence
+          << ", which the server did not answer in full";
+    }
+    download = nullptr;
+  }
+}
+
+std::size_t Count(const std::vector<Logged>& log, const std::string& part) {
+  return static_cast<std::size_t>(std::count_if(log.begin(), log.end(), [&](const Logged& l) {
+    return l.target.find(part) != std::string::npos;
+  }));
+}
+
+void ReliabilityTest::SetUp() {
+  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(name.begin(), name.end(), '/', '-');
+  const fs::path scratch =
+      fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+  dir_ = scratch / ("webaccess-reliability-" + std::to_string(::getpid()) + "-" + name);
+  fs::remove_all(dir_);
+  fs::create_directories(dir_);
+}
+
+void ReliabilityTest::TearDown() {
+  sim_.reset();
+  if (!HasFailure()) fs::remove_all(dir_);
+}
+
+void ReliabilityTest::StartSim(const std::vector<std::string>& args) {
+  sim_ = std::make_unique<e2e::SimProcess>(dir_, args);
+  ASSERT_FALSE(sim_->BaseUrl().empty()) << File("sim.err");
+}
+
+void ReliabilityTest::WriteInquiry(int records, std::size_t length) {
+  records_.clear();
+  std::ofstream out(dir_ / "INQUIRY.QDK", std::ios::binary);
+  for (int n = 1; n <= records; ++n) {
+    records_.push_back(Record(n, length));
+    out << records_.back() << "\r\n";
+  }
+}
+
+std::map<std::string, std::string> ReliabilityTest::Environment() const {
+  return {{"WEBACCESS_MAIN_URL", sim_ ? sim_->BaseUrl() : "http://127.0.0.1:9/"},
+          {"WEBACCESS_WAIT_MS", "20"}};
+}
+
+e2e::BatchResult ReliabilityTest::Run(const std::string& timeLimit, std::vector<std::string> args) {
+  std::vector<std::string> all{"--time-limit", timeLimit, "--yes"};
+  all.insert(all.end(), args.begin(), args.end());
+  all.push_back(kCredentials);
+  e2e::BatchResult result = e2e::RunBatch(dir_, all, Environment());
+  ExpectNoSecrets({result.out, result.err});
+  return result;
+}
+
+std::unique_ptr<Child> ReliabilityTest::Start(std::map<std::string, std::string> extraEnvironment,
+                                              Child::Options options,
+                                              const std::string& timeLimit) {
+  options.name = "batch";
+  options.environment = Environment();
+  options.environment.merge(extraEnvironment);
+  return std::make_unique<Child>(dir_,
+                                 std::vector<std::string>{WEBACCESS_BATCH_PATH, "--time-limit",
+                                                          timeLimit, "--yes", kCredentials},
+                                 options);
+}
+
+RunOutput ReliabilityTest::Collect() const {
+  RunOutput output{File("RESPONSE.QDK"), File("AUDIT.QDK"), {}};
+  output.parsed = ReadResponses(output.response);
+  return output;
+}
+
+void ReliabilityTest::ExpectNoSecrets(const std::vector<std::string>& texts) const {
+  std::vector<std::pair<std::string, std::string>> places;
+  for (const char* name : {"TRACE.QDK", "MESSAGE.QDK", "AUDIT.QDK", "RESPONSE.QDK", "RESPONSE.BAK",
+                           "DOWN.TXT", "batch.out", "batch.err"}) {
+    places.emplace_back(name, File(name));
+  }
+  for (const std::string& text : texts) places.emplace_back("printed", text);
+  for (const auto& [place, text] : places) {
+    for (const char* secret : {kCompanyPassword, kUserPassword}) {
+      EXPECT_EQ(text.find(secret), std::string::npos) << secret << " in " << place << ":\n" << text;
+    }
+  }
+}
+
+std::vector<std::string> ReliabilityTest::Requests(std::size_t from) const {
+  std::vector<std::string> lines;
+  std::istringstream in(File("requests.log"));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  lines.erase(lines.begin(),
+              lines.begin() + static_cast<std::ptrdiff_t>(std::min(from, lines.size())));
+  return lines;
+}
+
+}  // namespace webaccess::reliability
