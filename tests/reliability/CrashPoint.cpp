@@ -43,12 +43,12 @@ const Point& ThePoint() {
     Point p;
     const char* at = std::getenv("CRASHPOINT_AT");
     if (at == nullptr) return p;
-    const std::string_view spec(at);
-    const std::size_t first = spec.find(':');
-    const std::size_t last = spec.rfind(':');
+    const std::string_view setting(at);
+    const std::size_t first = setting.find(':');
+    const std::size_t last = setting.rfind(':');
     if (first == std::string_view::npos || last == first) return p;
-    const std::string_view kind = spec.substr(0, first);
-    const std::string_view what = spec.substr(first + 1, last - first - 1);
+    const std::string_view kind = setting.substr(0, first);
+    const std::string_view what = setting.substr(first + 1, last - first - 1);
     if (what.empty() || what.size() >= sizeof p.what) return p;
     what.copy(p.what, what.size());
     p.occurrence = std::strtol(at + last + 1, nullptr, 10);
