@@ -7,6 +7,10 @@
 
 namespace webaccess::bench {
 
+// Times are the process's CPU time, user and system: the files live in a
+// scratch directory (in memory when scripts/bench.sh runs them), so nothing
+// waits on a disk, and other programs on the machine stay out of the figures.
+//
 // The benchmarks work on bare file names, like the program: the first call
 // creates a scratch directory under $TMPDIR (or /tmp), makes it the working
 // directory and removes it again when the process ends.

@@ -88,8 +88,8 @@ void DownloadConvert(benchmark::State& state) {
   state.counters["records"] = static_cast<double>(download.records);
 }
 
-BENCHMARK(DownloadCopy)->Name("Download/Copy")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(DownloadConvert)->Name("Download/Convert")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(DownloadCopy)->Name("Download/Copy")->Unit(benchmark::kMillisecond);
+BENCHMARK(DownloadConvert)->Name("Download/Convert")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace webaccess::bench

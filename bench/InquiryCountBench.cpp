@@ -72,14 +72,8 @@ void InquiryCountRecords(benchmark::State& state) {
   state.counters["records"] = static_cast<double>(inquiries.records);
 }
 
-BENCHMARK(InquiryCountLines)
-    ->Name("Inquiry/CountLines")
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(InquiryCountRecords)
-    ->Name("Inquiry/CountRecords")
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(InquiryCountLines)->Name("Inquiry/CountLines")->Unit(benchmark::kMillisecond);
+BENCHMARK(InquiryCountRecords)->Name("Inquiry/CountRecords")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace webaccess::bench
