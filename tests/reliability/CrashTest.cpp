@@ -81,6 +81,8 @@ TEST_P(Crash, ANewRunPicksTheResponsesUpAgain) {
 
   const e2e::BatchResult second = Run();
   ASSERT_EQ(second.status, 0) << second.out << second.err;
+  // The responses still on the server were found at the first count.
+  EXPECT_EQ(second.out.find("[RECORDS FOUND]") != std::string::npos, !c.serverDeleted);
   EXPECT_EQ(File("RESPONSE.BAK"), one.response);
   const RunOutput two = Collect();
   ExpectWholeOutput(two);
