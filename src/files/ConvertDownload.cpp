@@ -167,6 +167,9 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   response.Close();
   if (OutputFile* audited = channels.Output(kAudit)) audited->Sync();
   if (OutputFile* message = channels.Output(kMessage)) message->Sync();
+  // RESPONSE.QDK may have been created by this conversion: its directory
+  // entry goes to the disk too, before anything asks the server to delete.
+  SyncWorkingDirectory();
   return converter.completedSeen();
 }
 

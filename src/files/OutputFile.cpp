@@ -82,4 +82,16 @@ void OutputFile::Close() {
   }
 }
 
+void SyncWorkingDirectory() {
+  const int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) ThrowWorkFileError("open", ".");
+  const bool synced = ::fsync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  if (!synced) {
+    errno = error;
+    ThrowWorkFileError("sync", ".");
+  }
+}
+
 }  // namespace webaccess::files

@@ -48,4 +48,8 @@ class OutputFile {
   std::size_t used_ = 0;
 };
 
+// Puts the working directory's entries on the disk: a work file created
+// since the last call exists for good only then.
+void SyncWorkingDirectory();
+
 }  // namespace webaccess::files
