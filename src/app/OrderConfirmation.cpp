@@ -41,7 +41,8 @@ void MainForm::ConfirmOrder() {
   }
 
   // The number text has a leading blank where a minus sign would stand.
-  const std::string number = " " + std::to_string(run_.OrderCount);
+  std::string number(1, ' ');
+  number += std::to_string(run_.OrderCount);
   const std::string question =
       run_.OrderCount == 1 ? std::string("THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?")
                            : "THERE ARE" + number + " RECORDS BEING ORDERED, IS THIS CORRRECT?";

@@ -1,5 +1,7 @@
 #include "files/ConvertDownload.h"
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -140,6 +142,7 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   OutputFile* audit = channels.Output(kAudit);
   if (audit == nullptr) ThrowWorkFileError("write (not open)", kAuditFile);
   channels.Close(kResponse);
+  const bool responseCreated = ::access(kResponseFile, F_OK) != 0;
   OutputFile response(kResponseFile, OutputFile::Mode::Append);
   Converter converter(files, clock, userId, response, *audit);
 
@@ -167,9 +170,9 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   response.Close();
   if (OutputFile* audited = channels.Output(kAudit)) audited->Sync();
   if (OutputFile* message = channels.Output(kMessage)) message->Sync();
-  // RESPONSE.QDK may have been created by this conversion: its directory
-  // entry goes to the disk too, before anything asks the server to delete.
-  SyncWorkingDirectory();
+  // A RESPONSE.QDK created by this conversion exists for good only once its
+  // directory entry is on the disk, before anything asks the server to delete.
+  if (responseCreated) SyncWorkingDirectory();
   return converter.completedSeen();
 }
 

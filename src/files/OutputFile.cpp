@@ -44,11 +44,13 @@ void OutputFile::Write(std::string_view bytes) {
   if (bytes.size() > buffer_.size() - used_) {
     Flush();
     if (bytes.size() >= buffer_.size()) {
+      unsynced_ = true;
       if (!WriteOut(bytes.data(), bytes.size())) ThrowWorkFileError("write", name_);
       return;
     }
   }
   if (bytes.empty()) return;  // an empty view may hold no address at all
+  unsynced_ = true;
   std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
 }
@@ -62,7 +64,10 @@ void OutputFile::Flush() {
 
 void OutputFile::Sync() {
   Flush();
-  if (fd_ >= 0 && ::fsync(fd_) != 0) ThrowWorkFileError("sync", name_);
+  if (fd_ < 0 || !unsynced_) return;
+  // The data and the file's length, which is all a reader needs.
+  if (::fdatasync(fd_) != 0) ThrowWorkFileError("sync", name_);
+  unsynced_ = false;
 }
 
 void OutputFile::Close() {

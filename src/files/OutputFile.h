@@ -9,7 +9,8 @@
 namespace webaccess::files {
 
 // A work file written as bytes: lines end in CR LF, one byte per character.
-// Writes are buffered; Sync puts everything written so far on the disk.
+// Writes are buffered; Sync puts everything written so far on the disk (a
+// file with nothing written since its last sync costs nothing).
 class OutputFile {
  public:
   enum class Mode { Create, Append };
@@ -28,6 +29,7 @@ class OutputFile {
       out[text.size()] = '\r';
       out[text.size() + 1] = '\n';
       used_ += text.size() + 2;
+      unsynced_ = true;
       return;
     }
     Write(text);
@@ -46,6 +48,7 @@ class OutputFile {
   int fd_ = -1;
   std::vector<char> buffer_;
   std::size_t used_ = 0;
+  bool unsynced_ = false;  // written to since it was opened or last synced
 };
 
 // Puts the working directory's entries on the disk: a work file created
