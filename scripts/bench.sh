@@ -17,7 +17,8 @@ cd "$(dirname "$0")/.."
 
 build=build/bench
 jobs=2
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWEBACCESS_CORE_ONLY=OFF >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWEBACCESS_CORE_ONLY=OFF \
+  -DWEBACCESS_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build "$build" --target webaccess_bench -j "$jobs"
 
 scratch_base=${WEBACCESS_BENCH_TMPDIR:-}
