@@ -21,16 +21,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=$root/build/perf
 
-# bench/perf is added by bench/CMakeLists.txt ("add_subdirectory(perf)") or,
-# until it is, attached from outside.
-hook=()
-if ! grep -qs 'add_subdirectory(perf)' bench/CMakeLists.txt; then
-  hook=(-DCMAKE_PROJECT_webaccess_INCLUDE="$root/bench/perf/AttachPerf.cmake")
-fi
-# GCC 12 at -O3 reports a false -Wrestrict in std::string code of the core;
-# it stays a warning here so that the Release build goes through.
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWEBACCESS_WARNINGS_AS_ERRORS=ON \
-  -DCMAKE_CXX_FLAGS=-Wno-error=restrict "${hook[@]}" >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWEBACCESS_WARNINGS_AS_ERRORS=ON >/dev/null
 targets=(webaccess-batch webaccess-sim webaccess-perf-curl webaccess-perf-rusage)
 [ -n "${PERF_NO_WINDOW:-}" ] || targets+=(webaccess-perf-window)
 cmake --build "$build" --target "${targets[@]}" -j 2

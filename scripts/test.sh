@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite in
-# the default build, and the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# the default build, the core tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +16,10 @@ jobs=$(nproc)
 cmake --preset default
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
+
+# Every fuzz target for a few seconds, from its corpus: no crash, hang or
+# sanitizer report.
+bash scripts/fuzz.sh 5
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
