@@ -5,6 +5,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <utility>
 
 #include "platform/curl/CurlTransfer.h"
 #include "platform/qt/EngineUrl.h"
@@ -25,8 +26,19 @@ QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
   view_->setPage(new QWebEnginePage(profile_.get(), view_));
   view_->setObjectName(QStringLiteral("WebBrowser"));
   view_->hide();
+  QObject::connect(view_, &QWebEngineView::loadStarted, view_, [this] { loading_ = true; });
   QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool) {
-    if (!quit_) NotifyNavigateComplete();
+    loading_ = false;
+    if (quit_) return;
+    if (next_) {
+      // This load was stopped for a newer request: not reported, the newer
+      // one goes out now.
+      const QUrl next = *std::exchange(next_, std::nullopt);
+      loading_ = true;
+      view_->load(next);
+      return;
+    }
+    NotifyNavigateComplete();
   });
 }
 
@@ -40,7 +52,17 @@ void QtWebEngineBrowser::Navigate(const std::string& url) {
   // The URL is plain text built by concatenation: bytes that cannot stand in
   // a URL (blanks, bytes above 0x7E) are escaped byte for byte, everything
   // else goes as it is.
-  view_->load(QUrl::fromEncoded(QByteArray::fromStdString(EscapeUrlBytes(url))));
+  const QUrl target = QUrl::fromEncoded(QByteArray::fromStdString(EscapeUrlBytes(url)));
+  if (loading_) {
+    // The engine would fold a new load into one whose page has arrived but
+    // not finished, and report only the old one: stop that one first, and
+    // load this when it has ended.
+    next_ = target;
+    view_->stop();
+    return;
+  }
+  loading_ = true;
+  view_->load(target);
 }
 
 std::string QtWebEngineBrowser::LocationURL() const {
@@ -58,6 +80,7 @@ void QtWebEngineBrowser::SetHeight(int twips) {
 
 void QtWebEngineBrowser::Quit() {
   quit_ = true;
+  next_.reset();
   if (view_ != nullptr) view_->stop();
 }
 

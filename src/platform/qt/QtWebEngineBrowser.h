@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QPointer>
+#include <QUrl>
 #include <QWebEngineView>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Browser.h"
@@ -51,6 +53,8 @@ class QtWebEngineBrowser final : public Browser {
   std::unique_ptr<EngineCookies> cookies_;
   QPointer<QWebEngineView> view_;
   bool quit_ = false;
+  bool loading_ = false;      // a load has started and not yet finished
+  std::optional<QUrl> next_;  // to load once the stopped load has ended
 };
 
 }  // namespace webaccess::platform
