@@ -1,0 +1,169 @@
+// The real webaccess program, started again and again under the offscreen
+// platform, with the driver plugin (ProgramDriver.cpp) answering its boxes
+// and pressing its buttons: every start gets to the order question, every
+// way out ends the process with status 0, and nothing the toolkit or the web
+// engine prints on the way (a fatal error, an object released in the wrong
+// order) shows on the standard error.
+#include <signal.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr int kRuns = 5;
+constexpr int kRunLimitMs = 30000;
+
+// One record of the inquiry file.
+const char* const kRecord = "1ADAMS JOHN Q        7ABC001        CAORDER 1            \r\n";
+
+// What must never show on the standard error. The engine and the toolkit
+// report these and go on, or abort after them.
+const char* const kTroubles[] = {
+    "Release of profile requested",  // a profile released before its pages
+    "still not deleted",
+    "Expect troubles",
+    "FATAL",
+    "Fatal",
+    "ASSERT",
+    "QObject::",  // a connection, timer or thread used from the wrong place
+    "QWidget::",
+    "QBasicTimer::",
+    "QThread:",
+    "driver: unexpected",
+};
+
+struct Run {
+  QProcess::ExitStatus how = QProcess::CrashExit;
+  int status = -1;
+  bool finished = false;
+  bool helpersGone = false;
+  QString errors;
+  bool inquiryLeft = false;
+};
+
+// Whether the group is left without a process within five seconds.
+bool GroupEnds(pid_t group) {
+  for (int i = 0; i < 500; ++i) {
+    if (::kill(-group, 0) != 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// Starts the program in a scratch working directory holding one order, in a
+// process group of its own, and lets the driver take `steps`. The web
+// engine's helpers are in the group too: after the program has ended they
+// must go by themselves; whatever is left of the group is killed.
+Run RunProgram(const QString& steps) {
+  Run run;
+  QTemporaryDir work;
+  if (!work.isValid()) return run;
+  QFile inquiry(work.filePath(QStringLiteral("INQUIRY.QDK")));
+  if (!inquiry.open(QIODevice::WriteOnly)) return run;
+  inquiry.write(kRecord);
+  inquiry.close();
+
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+  environment.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(WEBACCESS_TEST_PLUGIN_PATH));
+  environment.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("webaccessdriver"));
+  environment.insert(QStringLiteral("WEBACCESS_DRIVE"), steps);
+  // No request goes out before Start; should one go, nothing answers there.
+  environment.insert(QStringLiteral("WEBACCESS_MAIN_URL"), QStringLiteral("http://127.0.0.1:9/"));
+
+  QProcess program;
+  program.setProcessEnvironment(environment);
+  program.setWorkingDirectory(work.path());
+  program.setStandardInputFile(QProcess::nullDevice());
+  program.setStandardOutputFile(QProcess::nullDevice());
+  program.setChildProcessModifier([] { ::setpgid(0, 0); });
+  program.start(QStringLiteral(WEBACCESS_PROGRAM_PATH),
+                {QStringLiteral("1234567DEMO,DEMO01,PASSWD")});
+  if (!program.waitForStarted()) return run;
+  const auto group = static_cast<pid_t>(program.processId());
+  run.finished = program.waitForFinished(kRunLimitMs);
+  if (!run.finished) {
+    ::kill(-group, SIGKILL);
+    program.waitForFinished();
+  } else {
+    run.how = program.exitStatus();
+    run.status = program.exitCode();
+  }
+  run.helpersGone = GroupEnds(group);
+  if (!run.helpersGone) ::kill(-group, SIGKILL);
+  run.errors = QString::fromLocal8Bit(program.readAllStandardError());
+  run.inquiryLeft = QFile::exists(work.filePath(QStringLiteral("INQUIRY.QDK")));
+  return run;
+}
+
+QStringList Troubles(const QString& errors) {
+  QStringList found;
+  for (const QString& line : errors.split(QLatin1Char('\n'))) {
+    for (const char* trouble : kTroubles) {
+      if (line.contains(QLatin1String(trouble))) {
+        found << line;
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+// What a failure shows: the run, how it ended, the troubles found and the
+// whole standard error.
+QByteArray Report(const QString& name, const Run& run) {
+  return QStringLiteral("%1: %2 with status %3; troubles: [%4]; standard error:\n%5")
+      .arg(name, !run.finished                     ? QStringLiteral("did not end")
+                 : run.how == QProcess::NormalExit ? QStringLiteral("ended")
+                                                   : QStringLiteral("crashed"))
+      .arg(run.status)
+      .arg(Troubles(run.errors).join(QLatin1String(" | ")), run.errors)
+      .toLocal8Bit();
+}
+
+}  // namespace
+
+class ProgramRunsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void yesThenExitEndsWithStatusZeroEveryTime();
+  void noToBothQuestionsEndsAtOnceWithStatusZero();
+};
+
+void ProgramRunsTest::yesThenExitEndsWithStatusZeroEveryTime() {
+  for (int i = 1; i <= kRuns; ++i) {
+    const Run run = RunProgram(QStringLiteral("QUESTION=Yes;>cmdExit;Exit Question=Yes"));
+    const QByteArray where = Report(QStringLiteral("run %1").arg(i), run);
+    QVERIFY2(run.finished, where.constData());
+    QVERIFY2(run.how == QProcess::NormalExit, where.constData());
+    QVERIFY2(run.status == 0, where.constData());
+    QVERIFY2(run.errors.contains(QLatin1String("driver: Exit Question: Yes")), where.constData());
+    QVERIFY2(Troubles(run.errors).isEmpty(), where.constData());
+    QVERIFY2(run.helpersGone, where.constData());
+    // The confirmed exit deletes the inquiry file.
+    QVERIFY2(!run.inquiryLeft, where.constData());
+  }
+}
+
+void ProgramRunsTest::noToBothQuestionsEndsAtOnceWithStatusZero() {
+  const Run run = RunProgram(QStringLiteral("QUESTION=No;QUESTION=No"));
+  const QByteArray where = Report(QStringLiteral("the run"), run);
+  QVERIFY2(run.finished, where.constData());
+  QVERIFY2(run.how == QProcess::NormalExit, where.constData());
+  QVERIFY2(run.status == 0, where.constData());
+  QVERIFY2(Troubles(run.errors).isEmpty(), where.constData());
+  QVERIFY2(run.helpersGone, where.constData());
+  // Ending at once leaves the order as it was.
+  QVERIFY2(run.inquiryLeft, where.constData());
+}
+
+QTEST_GUILESS_MAIN(ProgramRunsTest)
+#include "ProgramRunsTest.moc"
