@@ -47,19 +47,22 @@ struct Run {
   bool inquiryLeft = false;
 };
 
-// Whether the group is left without a process within five seconds.
+// Whether the group is left without a process within five seconds. What is
+// left then is killed at once: while the group has a process its number
+// cannot go to another group.
 bool GroupEnds(pid_t group) {
   for (int i = 0; i < 500; ++i) {
     if (::kill(-group, 0) != 0) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  if (::kill(-group, 0) == 0) ::kill(-group, SIGKILL);
   return false;
 }
 
 // Starts the program in a scratch working directory holding one order, in a
 // process group of its own, and lets the driver take `steps`. The web
 // engine's helpers are in the group too: after the program has ended they
-// must go by themselves; whatever is left of the group is killed.
+// must go by themselves.
 Run RunProgram(const QString& steps) {
   Run run;
   QTemporaryDir work;
@@ -97,7 +100,6 @@ Run RunProgram(const QString& steps) {
     run.status = program.exitCode();
   }
   run.helpersGone = GroupEnds(group);
-  if (!run.helpersGone) ::kill(-group, SIGKILL);
   run.errors = QString::fromLocal8Bit(program.readAllStandardError());
   run.inquiryLeft = QFile::exists(work.filePath(QStringLiteral("INQUIRY.QDK")));
   return run;
