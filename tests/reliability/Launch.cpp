@@ -68,22 +68,29 @@ bool Child::Wait(std::chrono::milliseconds limit) {
   if (pid_ <= 0 || ended_) return true;
   return PollUntil(
       [&] {
+        // Seen to end but not yet reaped: its pid, and so its group id, is
+        // still taken, so the group's leftovers can be ended safely.
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+            info.si_pid != pid_) {
+          return false;
+        }
+        ::kill(-pid_, SIGKILL);
         int waitStatus = 0;
-        if (::waitpid(pid_, &waitStatus, WNOHANG) != pid_) return false;
-        Reap(waitStatus);
+        if (::waitpid(pid_, &waitStatus, 0) == pid_) Reap(waitStatus);
         return true;
       },
       limit);
 }
 
 void Child::Kill() {
-  if (pid_ <= 0) return;
+  // Once reaped, the pid may belong to another process group: the group was
+  // ended when the child was reaped.
+  if (pid_ <= 0 || ended_) return;
   // The group too: programs that start helpers of their own leave none behind.
   ::kill(-pid_, SIGKILL);
-  if (!ended_) {
-    int waitStatus = 0;
-    if (::waitpid(pid_, &waitStatus, 0) == pid_) Reap(waitStatus);
-  }
+  int waitStatus = 0;
+  if (::waitpid(pid_, &waitStatus, 0) == pid_) Reap(waitStatus);
 }
 
 std::string Child::Out() const { return Slurp(dir_ / (name_ + ".out")); }
