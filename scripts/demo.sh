@@ -179,10 +179,18 @@ if [ "$client" != batch ] && [ -x "$window" ]; then
     (cd "$work" && timeout 300 "$window" "$credentials") && ran=window || true
   elif command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
     echo "== The window on a virtual display, driven by xdotool"
-    if timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --drive-window "$window" "$work"; then
+    # -noreset: by default the X server resets whenever its last client
+    # leaves, and drops a client that is still connecting then. The xdotool
+    # calls that look for the window come and go while the window program
+    # connects: one of them leaving at the wrong moment made the program abort
+    # at its start ("could not connect to display").
+    if timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --drive-window "$window" \
+      "$work"; then
       ran=window
     else
-      echo "   the window did not get through; starting again without it"
+      echo "   the window did not get through; what it printed last:"
+      tail -n 5 "$work/window.log" 2>/dev/null | sed 's/^/     /' || true
+      echo "   starting again without it"
       stop_sim
       (cd "$work" && rm -f ./*.QDK ./*.BAK DOWN.TXT requests.log)
       write_order
