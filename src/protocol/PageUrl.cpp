@@ -25,13 +25,13 @@ std::string DownloadUrl(std::string_view base, std::string_view companyNumber,
   return url;
 }
 
-std::string EncodeQueryValue(std::string_view value) {
+std::string PercentEncode(std::string_view text, bool (*mustEscape)(unsigned char byte)) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
-  out.reserve(value.size());
-  for (const char c : value) {
+  out.reserve(text.size());
+  for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte > 0x7E || c == '%' || c == '&' || c == '#' || c == '+') {
+    if (mustEscape(byte)) {
       out += '%';
       out += kHex[byte >> 4];
       out += kHex[byte & 0x0F];
@@ -40,6 +40,12 @@ std::string EncodeQueryValue(std::string_view value) {
     }
   }
   return out;
+}
+
+std::string EncodeQueryValue(std::string_view value) {
+  return PercentEncode(value, [](unsigned char byte) {
+    return byte < 0x20 || byte > 0x7E || byte == '%' || byte == '&' || byte == '#' || byte == '+';
+  });
 }
 
 std::string DecodeSpaces(std::string_view text) {

@@ -21,6 +21,10 @@ std::string BuildPageUrl(std::string_view base, std::string_view page, std::stri
 std::string DownloadUrl(std::string_view base, std::string_view companyNumber,
                         std::string_view userId);
 
+// The text with every byte for which `mustEscape` holds written as %XX
+// (upper-case hex), byte for byte; every other byte as it is.
+std::string PercentEncode(std::string_view text, bool (*mustEscape)(unsigned char byte));
+
 // A value placed in a query: every byte that would change the request ("%",
 // "&", "#", "+", control bytes and bytes above 0x7E) becomes %XX; blanks and
 // everything else go as they are.

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "protocol/PageUrl.h"
+
 namespace webaccess::platform {
 namespace {
 
@@ -29,21 +31,11 @@ struct CurlGlobal {
 }  // namespace
 
 std::string EscapeUrlBytes(const std::string& url) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
-  std::string out;
-  out.reserve(url.size());
-  for (const char c : url) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte >= 0x7F || kUnsafe.find(c) != std::string_view::npos) {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return protocol::PercentEncode(url, [](unsigned char byte) {
+    static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
+    return byte <= 0x20 || byte >= 0x7F ||
+           kUnsafe.find(static_cast<char>(byte)) != std::string_view::npos;
+  });
 }
 
 CurlTransfer::CurlTransfer(long connectTimeoutSeconds)
