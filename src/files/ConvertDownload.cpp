@@ -146,12 +146,12 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   OutputFile response(kResponseFile, OutputFile::Mode::Append);
   Converter converter(files, clock, userId, response, *audit);
 
-  std::int64_t lastPass = clock.SteadyMilliseconds() - kEventSliceMs;
+  std::int64_t lastPass = clock.CoarseMilliseconds() - kEventSliceMs;
   // Most lines are a single body piece: no LF that would split them, no '<'
   // that could begin a tag.
   bool special = true;
   while (lfLines ? download.ReadLineView(line) : download.ReadLineView(line, '\n', '<', special)) {
-    const std::int64_t now = clock.SteadyMilliseconds();
+    const std::int64_t now = clock.CoarseMilliseconds();
     if (now - lastPass >= kEventSliceMs) {
       passEvents();
       lastPass = now;

@@ -14,7 +14,7 @@ struct LocalTime {
 };
 
 // The local clock and the locale's separators, and a steady millisecond count
-// for pacing work (not for time stamps).
+// for timers and pacing work (not for time stamps).
 class Clock {
  public:
   virtual ~Clock() = default;
@@ -23,6 +23,9 @@ class Clock {
   virtual char DateSeparator() const { return '/'; }
   virtual char TimeSeparator() const { return ':'; }
   virtual std::int64_t SteadyMilliseconds() const = 0;
+  // The same steady count, cheaper to read but up to a few milliseconds
+  // behind: for pacing work read once per line, never for timer deadlines.
+  virtual std::int64_t CoarseMilliseconds() const { return SteadyMilliseconds(); }
 };
 
 }  // namespace webaccess::platform

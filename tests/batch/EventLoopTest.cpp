@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "Fakes.h"
+#include "platform/system/SystemClock.h"
 
 namespace webaccess::platform::batch {
 namespace {
@@ -150,6 +153,25 @@ TEST_F(EventLoopTest, APassLeftByAnExceptionLeavesTheDepthRight) {
   loop_.Post([this] { ran_.push_back("after"); });
   loop_.ProcessPendingEvents();
   EXPECT_EQ(ran_, std::vector<std::string>{"after"});
+}
+
+// The loop's timer falls due by the system clock's steady reading. A reading
+// that lags (a coarse clock moves only once per scheduler tick) would hold a
+// 1 ms timer for several milliseconds at every tick.
+TEST(SystemClock, SteadyReadingIsNeverBehindTheSteadyClock) {
+  const auto milliseconds = [] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  };
+  const SystemClock clock;
+  for (int i = 0; i < 2000; ++i) {
+    const std::int64_t before = milliseconds();
+    const std::int64_t reading = clock.SteadyMilliseconds();
+    ASSERT_GE(reading, before) << "reading " << i;
+    ASSERT_LE(reading, milliseconds()) << "reading " << i;
+  }
+  EXPECT_LE(clock.CoarseMilliseconds(), clock.SteadyMilliseconds());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ class SystemClock : public Clock {
  public:
   LocalTime Now() const override;
   std::int64_t SteadyMilliseconds() const override;
+  std::int64_t CoarseMilliseconds() const override;
 };
 
 }  // namespace webaccess::platform
