@@ -100,5 +100,25 @@ TEST_F(CurlClientTest, ACancelledRequestIsNeverReported) {
   EXPECT_FALSE(reported);
 }
 
+// Handles are reused: nothing of one request may reach the next, whether it
+// ended or was cancelled.
+TEST_F(CurlClientTest, AReusedHandleCarriesNothingIntoTheNextRequest) {
+  next_.status = 302;
+  next_.location = "http://127.0.0.1:1/Zq3/Reply.asp?ACTION=NEXT";
+  next_.setCookie = "SIMSESSION=ABC; Path=/";
+  ASSERT_TRUE(Fetch("first", "A=1"));
+  client_.Cancel(client_.Get(front_.BaseUrl() + "cancelled", "B=2", [](const HttpAnswer&) {}));
+  next_ = sim::SimReply{};
+  next_.body = "page";
+  const auto answer = Fetch("second");
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer->status, 200);
+  EXPECT_TRUE(answer->location.empty());
+  EXPECT_TRUE(answer->setCookies.empty());
+  ASSERT_FALSE(seen_.empty());
+  EXPECT_EQ(seen_.back().target, "/second");
+  EXPECT_EQ(seen_.back().cookie, "");
+}
+
 }  // namespace
 }  // namespace webaccess::platform::batch

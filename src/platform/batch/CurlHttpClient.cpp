@@ -83,7 +83,27 @@ CurlHttpClient::~CurlHttpClient() {
     curl_multi_remove_handle(multi_, request->easy);
     curl_easy_cleanup(request->easy);
   }
+  for (CURL* easy : spare_) curl_easy_cleanup(easy);
   curl_multi_cleanup(multi_);
+}
+
+CURL* CurlHttpClient::TakeHandle() {
+  if (spare_.empty()) return curl_easy_init();
+  CURL* easy = spare_.back();
+  spare_.pop_back();
+  return easy;
+}
+
+void CurlHttpClient::GiveBack(CURL* easy) {
+  // The connection stays in the multi handle's pool either way.
+  curl_multi_remove_handle(multi_, easy);
+  constexpr std::size_t kSpareHandles = 4;
+  if (spare_.size() < kSpareHandles) {
+    curl_easy_reset(easy);
+    spare_.push_back(easy);
+  } else {
+    curl_easy_cleanup(easy);
+  }
 }
 
 std::uint64_t CurlHttpClient::Get(const std::string& url, const std::string& cookieHeader,
@@ -93,7 +113,7 @@ std::uint64_t CurlHttpClient::Get(const std::string& url, const std::string& coo
   request->url = url;
   request->cookie = cookieHeader;
   request->done = std::move(done);
-  CURL* easy = curl_easy_init();
+  CURL* easy = TakeHandle();
   request->easy = easy;
   curl_easy_setopt(easy, CURLOPT_URL, request->url.c_str());
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
@@ -117,8 +137,7 @@ std::uint64_t CurlHttpClient::Get(const std::string& url, const std::string& coo
 void CurlHttpClient::Cancel(std::uint64_t id) {
   const auto it = requests_.find(id);
   if (it == requests_.end()) return;
-  curl_multi_remove_handle(multi_, it->second->easy);
-  curl_easy_cleanup(it->second->easy);
+  GiveBack(it->second->easy);
   requests_.erase(it);
 }
 
@@ -141,8 +160,7 @@ void CurlHttpClient::Poll() {
     if (it == requests_.end()) continue;
     std::unique_ptr<Request> request = std::move(it->second);
     requests_.erase(it);
-    curl_multi_remove_handle(multi_, request->easy);
-    curl_easy_cleanup(request->easy);
+    GiveBack(request->easy);
     HttpAnswer answer = std::move(request->answer);
     answer.answered = request->headersComplete;
     if (!answer.answered) {

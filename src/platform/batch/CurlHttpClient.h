@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/batch/HttpClient.h"
 
@@ -12,7 +13,8 @@ namespace webaccess::platform::batch {
 // HttpClient over the libcurl multi interface. Waiting blocks in
 // curl_multi_poll. A request gives up when it cannot connect within
 // `connectTimeoutSeconds`, or when it has received nothing for
-// `stallSeconds`.
+// `stallSeconds`. Handles of ended requests are kept for the next ones:
+// setting one up afresh costs more than the request on a quick server.
 class CurlHttpClient : public HttpClient {
  public:
   explicit CurlHttpClient(long connectTimeoutSeconds = 30, long stallSeconds = 60);
@@ -30,11 +32,15 @@ class CurlHttpClient : public HttpClient {
   struct Request;
 
  private:
+  CURL* TakeHandle();
+  void GiveBack(CURL* easy);
+
   long connectTimeoutSeconds_;
   long stallSeconds_;
   CURLM* multi_;
   std::uint64_t nextId_ = 1;
   std::map<std::uint64_t, std::unique_ptr<Request>> requests_;
+  std::vector<CURL*> spare_;
 };
 
 }  // namespace webaccess::platform::batch
