@@ -3,10 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 
@@ -161,20 +159,6 @@ GeneratedFile WriteInquiries(const std::string& name, std::uint64_t lines) {
     out.Line(line);
   }
   return out.Finish();
-}
-
-platform::LocalTime RealClock::Now() const {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return platform::LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                             local.tm_hour,        local.tm_min,     local.tm_sec};
-}
-
-std::int64_t RealClock::SteadyMilliseconds() const {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
 }
 
 std::uint64_t FileSize(const std::string& name) {

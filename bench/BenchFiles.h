@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Clock.h"
-
 namespace webaccess::bench {
 
 // Times are the process's CPU time, user and system: the files live in a
@@ -32,13 +30,6 @@ GeneratedFile WriteDownload(const std::string& name, std::uint64_t targetBytes);
 // characters, some of 51 to 55 (counted, never sent), some short and some
 // empty lines. The same bytes every run.
 GeneratedFile WriteInquiries(const std::string& name, std::uint64_t lines);
-
-// The local clock, as the program reads it.
-class RealClock : public platform::Clock {
- public:
-  platform::LocalTime Now() const override;
-  std::int64_t SteadyMilliseconds() const override;
-};
 
 // Size of a file in bytes; 0 when it is missing.
 std::uint64_t FileSize(const std::string& name);

@@ -9,6 +9,7 @@
 #include "files/ConvertDownload.h"
 #include "files/WorkFileNames.h"
 #include "files/WorkFiles.h"
+#include "platform/system/SystemClock.h"
 
 namespace webaccess::bench {
 namespace {
@@ -63,7 +64,7 @@ void DownloadCopy(benchmark::State& state) {
 
 void DownloadConvert(benchmark::State& state) {
   const GeneratedFile& download = Download();
-  RealClock clock;
+  platform::SystemClock clock;
   files::WorkFiles workFiles(clock);
   const std::function<void()> passEvents = [] {};
   bool completed = false;
