@@ -3,6 +3,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "LoopbackServer.h"
 #include "platform/curl/CurlTransfer.h"
@@ -149,6 +150,35 @@ TEST(CurlTransfer, FileNameWithBlanksAndTheCookiesReachTheServer) {
   EXPECT_TRUE(fetched.result.ok) << fetched.result.error;
   std::lock_guard<std::mutex> guard(lock);
   EXPECT_FALSE(hadCookie);
+}
+
+// One download after another, a refused one among them: each gets its own
+// answer whole, and they share the connection.
+TEST(CurlTransfer, DownloadsFollowingEachOtherShareOneConnection) {
+  std::mutex lock;
+  std::vector<int> ports;
+  LoopbackServer server;
+  server.Http().Get(R"(/Zq3/_ffffs/(\d)\.TXT)", [&](const httplib::Request& request,
+                                                    httplib::Response& response) {
+    std::lock_guard<std::mutex> guard(lock);
+    ports.push_back(request.remote_port);
+    response.set_content(std::string(1000, request.matches[1].str()[0]), "text/plain");
+  });
+  server.Start();
+  CurlTransfer transfer;
+  EXPECT_EQ(Fetch(transfer, server.Base() + "/Zq3/_ffffs/1.TXT").bytes, std::string(1000, '1'));
+  EXPECT_FALSE(transfer
+                   .Download(server.Base() + "/Zq3/_ffffs/2.TXT",
+                             [](const char*, std::size_t) { return false; })
+                   .ok);
+  const Fetched third = Fetch(transfer, server.Base() + "/Zq3/_ffffs/3.TXT");
+  EXPECT_TRUE(third.result.ok) << third.result.error;
+  EXPECT_EQ(third.bytes, std::string(1000, '3'));
+  const Fetched fourth = Fetch(transfer, server.Base() + "/Zq3/_ffffs/4.TXT");
+  EXPECT_EQ(fourth.bytes, std::string(1000, '4'));
+  std::lock_guard<std::mutex> guard(lock);
+  ASSERT_EQ(ports.size(), 4u);
+  EXPECT_EQ(ports[2], ports[3]) << "the connection is kept for the next download";
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <curl/curl.h>
 
-#include <memory>
-
 #include "protocol/PageUrl.h"
 
 namespace webaccess::platform {
@@ -43,13 +41,23 @@ CurlTransfer::CurlTransfer(long connectTimeoutSeconds)
   static CurlGlobal global;
 }
 
+CurlTransfer::~CurlTransfer() {
+  if (handle_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(handle_));
+}
+
 TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) {
-  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
-  if (!curl) return {false, "cannot start a transfer"};
+  if (handle_ == nullptr) handle_ = curl_easy_init();
+  if (handle_ == nullptr) return {false, "cannot start a transfer"};
+  CURL* h = static_cast<CURL*>(handle_);
+  // The options point into this call's frame: none outlives it. The
+  // connection does, for the next download.
+  struct ResetAtEnd {
+    CURL* h;
+    ~ResetAtEnd() { curl_easy_reset(h); }
+  } resetAtEnd{h};
   const std::string escaped = EscapeUrlBytes(url);
   WriteState state{&sink};
   char errorText[CURL_ERROR_SIZE] = {};
-  CURL* h = curl.get();
   curl_easy_setopt(h, CURLOPT_URL, escaped.c_str());
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);

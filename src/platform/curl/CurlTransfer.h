@@ -12,12 +12,17 @@ namespace webaccess::platform {
 // Content-Length is a failure. There is a connect time-out and no total
 // time-out, so a large file runs to its end. Bytes of the URL that may not
 // stand in a URL (blanks, control bytes, bytes above 0x7E) are escaped.
+// One handle serves every download, so its connection to the server stays
+// open for the next one.
 class CurlTransfer : public Transfer {
  public:
   // Gives the Cookie header value to send with a URL ("" for none).
   using CookieSource = std::function<std::string(const std::string& url)>;
 
   explicit CurlTransfer(long connectTimeoutSeconds = 30);
+  ~CurlTransfer() override;
+  CurlTransfer(const CurlTransfer&) = delete;
+  CurlTransfer& operator=(const CurlTransfer&) = delete;
   void SetCookieSource(CookieSource source) { cookies_ = std::move(source); }
 
   TransferResult Download(const std::string& url, const Sink& sink) override;
@@ -25,6 +30,7 @@ class CurlTransfer : public Transfer {
  private:
   long connectTimeoutSeconds_;
   CookieSource cookies_;
+  void* handle_ = nullptr;  // the CURL easy handle, made at the first download
 };
 
 // The URL with every byte that may not stand in a URL escaped as %XX;
