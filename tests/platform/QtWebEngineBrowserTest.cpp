@@ -7,6 +7,7 @@
 #include <atomic>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "LoopbackServer.h"
 #include "platform/curl/CurlTransfer.h"
@@ -44,6 +45,7 @@ class QtWebEngineBrowserTest : public QObject {
   void failedLoadCompletesWithTheUrlTried();
   void downloadCarriesTheEngineCookies();
   void quitStopsAndSilences();
+  void aNewNavigationReplacesAPageStillLoading();
   void heightAndVisibility();
 
  private:
@@ -55,6 +57,7 @@ class QtWebEngineBrowserTest : public QObject {
   std::string lastTarget_;
   std::string lastCookie_;
   std::atomic<int> slowRequests_{0};
+  std::atomic<int> heldPages_{0};
   QWidget* host_ = nullptr;
   QtWebEngineBrowser* browser_ = nullptr;
   int completions_ = 0;
@@ -109,6 +112,16 @@ void QtWebEngineBrowserTest::initTestCase() {
            });
   http.Get("/slow.asp", [this](const httplib::Request&, httplib::Response& response) {
     ++slowRequests_;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    Page(response);
+  });
+  // A redirect to a page that is slow to come.
+  http.Get("/arriving.asp", [this](const httplib::Request&, httplib::Response& response) {
+    response.status = 302;
+    response.set_header("Location", server_.Base() + "/held.asp");
+  });
+  http.Get("/held.asp", [this](const httplib::Request&, httplib::Response& response) {
+    ++heldPages_;
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     Page(response);
   });
@@ -223,6 +236,25 @@ void QtWebEngineBrowserTest::quitStopsAndSilences() {
   QTest::qWait(kQuietMs);
   QCOMPARE(slowRequests_.load(), 1);
   QCOMPARE(completions_, 0);
+}
+
+// A request may go out while the one before is still under way (a tick, or
+// Exit, while the server is slow to answer): the new navigation is the one
+// that completes, with its own URL, and the one it replaced is never
+// reported.
+void QtWebEngineBrowserTest::aNewNavigationReplacesAPageStillLoading() {
+  std::vector<std::string> completedAt;
+  browser_->SetNavigateCompleteHandler(
+      [this, &completedAt] { completedAt.push_back(browser_->LocationURL()); });
+  browser_->Navigate(server_.Base() + "/arriving.asp");
+  QTRY_COMPARE_WITH_TIMEOUT(heldPages_.load(), 1, kWaitMs);
+  QCOMPARE(completedAt.size(), std::size_t{0});
+  const std::string next = server_.Base() + "/Zq3/V7Message.asp?ACTION=";
+  browser_->Navigate(next);
+  QTRY_VERIFY_WITH_TIMEOUT(!completedAt.empty(), kWaitMs);
+  QTest::qWait(2000);  // longer than the held page takes
+  QCOMPARE(completedAt,
+           std::vector<std::string>{server_.Base() + "/Zq3/V7Message.asp?ACTION=MSG&REPLY=<NONE>"});
 }
 
 void QtWebEngineBrowserTest::heightAndVisibility() {
