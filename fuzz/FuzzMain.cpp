@@ -16,7 +16,7 @@ std::unique_ptr<webaccess::fuzz::ScratchDirectory> scratch;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  scratch = std::make_unique<webaccess::fuzz::ScratchDirectory>();
+  scratch = std::make_unique<webaccess::fuzz::ScratchDirectory>("webaccess-fuzz");
   return 0;
 }
 

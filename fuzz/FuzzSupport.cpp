@@ -1,47 +1,13 @@
 #include "FuzzSupport.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace webaccess::fuzz {
 
 namespace fs = std::filesystem;
 
-ScratchDirectory::ScratchDirectory() : previous_(fs::current_path().string()) {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/webaccess-fuzz-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a scratch directory " + pattern);
-  }
-  path_ = pattern;
-  fs::current_path(path_);
-}
-
-ScratchDirectory::~ScratchDirectory() {
-  std::error_code ignored;
-  fs::current_path(previous_, ignored);
-  fs::remove_all(path_, ignored);
-}
-
 void RemoveWorkingFiles() {
   for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
-}
-
-void WriteFile(const std::string& name, std::string_view bytes) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out.flush()) throw std::runtime_error("cannot write " + name);
-}
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string WithFiller(std::string_view input) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/ScratchFiles.h"
+
 namespace webaccess::fuzz {
 
 // An invariant of the code under test does not hold for an input. The
@@ -21,28 +23,12 @@ inline void Check(bool holds, const char* what) {
   if (!holds) throw InvariantBroken(what);
 }
 
-// Makes a fresh directory under $TMPDIR (or /tmp) the working directory, as
-// long as it lives; then returns to the directory before and removes it.
-class ScratchDirectory {
- public:
-  ScratchDirectory();
-  ~ScratchDirectory();
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string previous_;
-  std::string path_;
-};
+using testing::ReadFile;
+using testing::ScratchDirectory;
+using testing::WriteFile;
 
 // Deletes every file of the working directory: each input starts afresh.
 void RemoveWorkingFiles();
-
-void WriteFile(const std::string& name, std::string_view bytes);
-// The whole file; empty when it is missing.
-std::string ReadFile(const std::string& name);
 
 // The input as the content of a work file. For three inputs in eight (chosen
 // by their size) filler comes first: nearly 64 KiB of short lines ended in CR

@@ -1,39 +1,9 @@
 #include "support/Harness.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <stdexcept>
 
 namespace webaccess::testing {
-
-ScratchDirectory::ScratchDirectory() {
-  previous_ = std::filesystem::current_path().string();
-  std::string pattern = (std::filesystem::temp_directory_path() / "webaccess-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-  std::filesystem::current_path(path_);
-}
-
-ScratchDirectory::~ScratchDirectory() {
-  std::error_code ignored;
-  std::filesystem::current_path(previous_, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& name, const std::string& bytes) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 bool FileExists(const std::string& name) { return std::filesystem::exists(name); }
 

@@ -6,6 +6,7 @@
 
 #include "app/MainForm.h"
 #include "support/FakePlatform.h"
+#include "support/ScratchFiles.h"
 #include "support/ScriptedServer.h"
 
 namespace webaccess::testing {
@@ -15,22 +16,6 @@ inline constexpr const char* kAltBase = "https://alternate.example.com/";
 inline constexpr const char* kTestBase = "http://test.example.com/";
 inline constexpr const char* kIpBase = "https://192.0.2.10/";
 
-// A scratch working directory for one test; the previous one is restored.
-class ScratchDirectory {
- public:
-  ScratchDirectory();
-  ~ScratchDirectory();
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  std::string previous_;
-};
-
-void WriteFile(const std::string& name, const std::string& bytes);
-std::string ReadFile(const std::string& name);
 bool FileExists(const std::string& name);
 // n inquiry lines of `length` characters, each different, CR LF ended.
 std::string InquiryLines(int n, std::size_t length = 60, int firstNumber = 1);

@@ -1,0 +1,41 @@
+#include "support/ScratchFiles.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace webaccess::testing {
+
+namespace fs = std::filesystem;
+
+ScratchDirectory::ScratchDirectory(std::string_view prefix)
+    : previous_(fs::current_path().string()) {
+  std::string pattern = (fs::temp_directory_path() / prefix).string() + "-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot create a scratch directory " + pattern);
+  }
+  path_ = pattern;
+  fs::current_path(path_);
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  std::error_code ignored;
+  fs::current_path(previous_, ignored);
+  fs::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& name, std::string_view bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out.flush()) throw std::runtime_error("cannot write " + name);
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace webaccess::testing
