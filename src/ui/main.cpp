@@ -11,17 +11,8 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/MainForm.h"
-#include "platform/Platform.h"
-#include "platform/curl/CurlTransfer.h"
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtEventPump.h"
-#include "platform/qt/QtProcess.h"
-#include "platform/qt/QtScreen.h"
-#include "platform/system/SystemClock.h"
 #include "protocol/ServerTable.h"
-#include "ui/MainFormEvents.h"
-#include "ui/frmWebAccess.h"
+#include "ui/Program.h"
 
 namespace {
 
@@ -48,34 +39,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("webaccess"));
 
-  ui::frmWebAccess window;
-  platform::CurlTransfer transfer;
-  const platform::EngineCookies& cookies = window.WebBrowser().Cookies();
-  transfer.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
-  platform::QtEventPump pump;
-  platform::QtScreen screen;
-  platform::SystemClock clock;
-  platform::QtProcess process(&window);
-  platform::QtDialogs dialogs(
-      &window, [&window](const std::string& text) { window.ShowServerMessage(text); });
-  platform::Platform platform{window.WebBrowser(),
-                              transfer,
-                              window.tmrWait(),
-                              pump,
-                              dialogs,
-                              screen,
-                              clock,
-                              window,
-                              process};
-
-  app::MainForm form(platform, *settings, commandLine);
-  ui::MainFormEvents events(form);
-  window.Attach(&events);
-
-  form.Form_Load();
-  window.ShowCentred();  // the first showing activates the form
+  ui::Program program(*settings, commandLine);
+  program.Start();  // the first showing activates the form
   const int status = QApplication::exec();
-  form.CloseWorkFiles();
-  window.Attach(nullptr);
+  program.CloseWorkFiles();
   return status;
 }

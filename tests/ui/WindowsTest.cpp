@@ -21,14 +21,7 @@
 #include <memory>
 
 #include "ModalBoxes.h"
-#include "app/MainForm.h"
-#include "platform/curl/CurlTransfer.h"
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtEventPump.h"
-#include "platform/qt/QtProcess.h"
-#include "platform/qt/QtScreen.h"
-#include "platform/system/SystemClock.h"
-#include "ui/MainFormEvents.h"
+#include "ui/Program.h"
 #include "ui/WindowEvents.h"
 #include "ui/frmLook.h"
 #include "ui/frmMessage.h"
@@ -74,24 +67,8 @@ void LeaveLoudly(int status) {
 }
 
 // The program as main() builds it, against a server address nothing answers on.
-struct Program {
-  Program()
-      : process(&window, &LeaveLoudly),
-        dialogs(&window, [this](const std::string& text) { window.ShowServerMessage(text); }),
-        platform{window.WebBrowser(),
-                 transfer,
-                 window.tmrWait(),
-                 pump,
-                 dialogs,
-                 screen,
-                 clock,
-                 window,
-                 process},
-        form(platform, Settings(), ""),
-        events(form) {
-    window.Attach(&events);
-  }
-  ~Program() { form.CloseWorkFiles(); }
+struct Program : ui::Program {
+  Program() : ui::Program(Settings(), "", &LeaveLoudly, kScale) {}
 
   static protocol::Settings Settings() {
     std::string error;
@@ -102,17 +79,6 @@ struct Program {
         error);
     return *settings;
   }
-
-  ui::frmWebAccess window{kScale};
-  platform::CurlTransfer transfer;
-  platform::QtEventPump pump;
-  platform::QtScreen screen;
-  platform::SystemClock clock;
-  platform::QtProcess process;
-  platform::QtDialogs dialogs;
-  platform::Platform platform;
-  app::MainForm form;
-  ui::MainFormEvents events;
 };
 
 void WriteFile(const char* name, const QByteArray& bytes) {
@@ -356,12 +322,12 @@ void WindowsTest::activationOnFirstShowingAndAfterOwnWindowsOnly() {
 void WindowsTest::layoutsApplyToTheRealWindow() {
   WriteFile("INQUIRY.QDK", Records(3));
   Program program;
-  ui::frmWebAccess& window = program.window;
-  const int screenWidth = program.screen.WidthTwips();
-  const int screenHeight = program.screen.HeightTwips();
+  ui::frmWebAccess& window = program.Window();
+  const int screenWidth = program.Screen().WidthTwips();
+  const int screenHeight = program.Screen().HeightTwips();
 
   // Loaded compact, centred across, before it is first shown.
-  program.form.Form_Load();
+  program.Form().Form_Load();
   platform::WindowRect rect = window.Geometry();
   QVERIFY2(std::abs(rect.height - 2055) < kTwipsPerPixel, qPrintable(QString::number(rect.height)));
   QCOMPARE(rect.width, 11985);
@@ -388,7 +354,7 @@ void WindowsTest::layoutsApplyToTheRealWindow() {
 
   // Expanded: 8400 high, centred both ways, the browser 6100 high.
   const QRect exitButton = window.cmdExit()->geometry();
-  program.form.ArrangeLayout(2);
+  program.Form().ArrangeLayout(2);
   rect = window.Geometry();
   QVERIFY2(std::abs(rect.height - 8400) < kTwipsPerPixel, qPrintable(QString::number(rect.height)));
   QCOMPARE(rect.width, 11985 + frameWidth);
@@ -399,7 +365,7 @@ void WindowsTest::layoutsApplyToTheRealWindow() {
   const int expandedTop = rect.top;
 
   // Compact again: the top edge stays.
-  program.form.ArrangeLayout(1);
+  program.Form().ArrangeLayout(1);
   rect = window.Geometry();
   QVERIFY(std::abs(rect.height - 2055) < kTwipsPerPixel);
   QCOMPARE(rect.top, expandedTop);
@@ -411,12 +377,12 @@ void WindowsTest::closeBoxRunsFormUnload() {
     WriteFile("INQUIRY.QDK", Records(1));
     WriteFile("RESPONSE.QDK", empty ? QByteArray() : QByteArray("R\r\n"));
     Program program;
-    program.form.Form_Load();
+    program.Form().Form_Load();
     AnswerNextBox(QStringLiteral("Yes"));
-    program.window.ShowCentred();
-    QTRY_COMPARE(program.window.lblOrdering()->text(), QStringLiteral("Ordering  1 Record"));
-    QVERIFY(program.window.close());
-    QVERIFY(!program.window.isVisible());
+    program.Window().ShowCentred();
+    QTRY_COMPARE(program.Window().lblOrdering()->text(), QStringLiteral("Ordering  1 Record"));
+    QVERIFY(program.Window().close());
+    QVERIFY(!program.Window().isVisible());
     // An empty response file is not left behind; one with data stays.
     QCOMPARE(QFile::exists(QStringLiteral("RESPONSE.QDK")), !empty);
   }
@@ -449,8 +415,8 @@ void WindowsTest::requestListAsDesigned() {
 
 void WindowsTest::requestListShowsTheInquiryFile() {
   Program program;
-  program.form.Form_Load();
-  ui::frmWebAccess& window = program.window;
+  program.Form().Form_Load();
+  ui::frmWebAccess& window = program.Window();
   AnswerNextBox(QStringLiteral("Yes"));  // nothing to order: just picking up
   window.ShowCentred();
   QTRY_COMPARE(window.lblOrdering()->text(), QStringLiteral("Just Picking Up"));

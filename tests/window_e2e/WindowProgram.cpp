@@ -47,38 +47,6 @@ std::optional<protocol::Settings> SettingsFromEnvironment(std::string& error) {
   return protocol::LoadSettings([](const char* name) { return std::getenv(name); }, error);
 }
 
-WindowProgram::WindowProgram(const protocol::Settings& settings, const std::string& commandLine,
-                             platform::QtProcess::Leave leave)
-    : process_(&window_, leave),
-      dialogs_(&window_, [this](const std::string& text) { window_.ShowServerMessage(text); }),
-      platform_{window_.WebBrowser(),
-                transfer_,
-                window_.tmrWait(),
-                pump_,
-                dialogs_,
-                screen_,
-                clock_,
-                window_,
-                process_},
-      form_(platform_, settings, commandLine),
-      events_(form_) {
-  const platform::EngineCookies& cookies = window_.WebBrowser().Cookies();
-  transfer_.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
-  window_.Attach(&events_);
-}
-
-WindowProgram::~WindowProgram() {
-  form_.CloseWorkFiles();
-  window_.Attach(nullptr);
-}
-
-void WindowProgram::Start() {
-  form_.Form_Load();
-  window_.ShowCentred();
-}
-
-void WindowProgram::CloseWorkFiles() { form_.CloseWorkFiles(); }
-
 ModalScript::ModalScript(std::chrono::milliseconds lifetime) : lifetime_(lifetime) {
   alive_.start();
   poll_.setInterval(kPollMs);

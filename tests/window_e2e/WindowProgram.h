@@ -13,16 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MainForm.h"
-#include "platform/curl/CurlTransfer.h"
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtEventPump.h"
-#include "platform/qt/QtProcess.h"
-#include "platform/qt/QtScreen.h"
-#include "platform/system/SystemClock.h"
 #include "protocol/ServerTable.h"
-#include "ui/MainFormEvents.h"
-#include "ui/frmWebAccess.h"
+#include "ui/Program.h"
 
 namespace webaccess::window_e2e {
 
@@ -30,39 +22,8 @@ namespace webaccess::window_e2e {
 // (WEBACCESS_MAIN_URL, WEBACCESS_WAIT_MS, ...); none when one is bad.
 std::optional<protocol::Settings> SettingsFromEnvironment(std::string& error);
 
-// The program as its main() puts it together: the real main window with the
-// web engine browser and the Qt timer, the libcurl transfer with the
-// engine's cookies, the real boxes, clock and screen, and the core behind
-// them. `leave` is how the process would be left when the program ends at
-// once or fails.
-class WindowProgram {
- public:
-  WindowProgram(const protocol::Settings& settings, const std::string& commandLine,
-                platform::QtProcess::Leave leave);
-  ~WindowProgram();
-  WindowProgram(const WindowProgram&) = delete;
-  WindowProgram& operator=(const WindowProgram&) = delete;
-
-  // Form_Load, then the first showing, centred; the activation that follows
-  // through the event queue asks about the order.
-  void Start();
-  // What main() does once the event loop has ended.
-  void CloseWorkFiles();
-
-  ui::frmWebAccess& Window() { return window_; }
-
- private:
-  ui::frmWebAccess window_;
-  platform::CurlTransfer transfer_;
-  platform::QtEventPump pump_;
-  platform::QtScreen screen_;
-  platform::SystemClock clock_;
-  platform::QtProcess process_;
-  platform::QtDialogs dialogs_;
-  platform::Platform platform_;
-  app::MainForm form_;
-  ui::MainFormEvents events_;
-};
+// The program as its main() puts it together.
+using WindowProgram = ui::Program;
 
 // What a modal window showed when its turn came.
 struct SeenModal {
