@@ -44,9 +44,9 @@
 namespace {
 
 using namespace std::chrono_literals;
+using webaccess::ui::Program;
 using webaccess::window_e2e::ModalScript;
 using webaccess::window_e2e::WaitUntil;
-using webaccess::window_e2e::WindowProgram;
 
 const QString kComplete = QStringLiteral("Tranfers complete, Press Exit To Continue.");
 
@@ -135,15 +135,14 @@ void PrintPeakMemory() {
   std::fflush(stdout);
 }
 
-std::unique_ptr<WindowProgram> StartProgram(ModalScript& modals) {
+std::unique_ptr<Program> StartProgram(ModalScript& modals) {
   std::string error;
   const auto settings = webaccess::window_e2e::SettingsFromEnvironment(error);
   if (!settings) {
     std::fprintf(stderr, "settings: %s\n", error.c_str());
     return nullptr;
   }
-  auto program =
-      std::make_unique<WindowProgram>(*settings, "1234567PERF,PERF01,PASSWD", &LeaveLoudly);
+  auto program = std::make_unique<Program>(*settings, "1234567PERF,PERF01,PASSWD", &LeaveLoudly);
   modals.AnswerBox(QStringLiteral("Yes"));
   program->Start();
   if (!WaitUntil([&] { return modals.Done() == 1; }, 30s)) {
@@ -159,7 +158,7 @@ int Startup() {
   std::string error;
   const auto settings = webaccess::window_e2e::SettingsFromEnvironment(error);
   if (!settings) return 64;
-  WindowProgram program(*settings, "1234567PERF,PERF01,PASSWD", &LeaveLoudly);
+  Program program(*settings, "1234567PERF,PERF01,PASSWD", &LeaveLoudly);
   program.Window().installEventFilter(&showing);
   modals.AnswerBox(QStringLiteral("Yes"));
   program.Start();
@@ -230,7 +229,7 @@ int Run(int limitSeconds) {
 }
 
 int Idle(int seconds) {
-  std::unique_ptr<WindowProgram> program;
+  std::unique_ptr<Program> program;
   {
     // The modal script polls every 20 ms while it lives; it is gone before
     // the idle time starts, so that only the program's own work is counted.

@@ -39,9 +39,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("webaccess"));
 
+  // The program closes the work files when it goes.
   ui::Program program(*settings, commandLine);
   program.Start();  // the first showing activates the form
-  const int status = QApplication::exec();
-  program.CloseWorkFiles();
-  return status;
+  return QApplication::exec();
 }

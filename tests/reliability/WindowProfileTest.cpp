@@ -115,7 +115,7 @@ TEST(WindowProfile, AWholeRunWithASessionCookieLeavesNoBrowserData) {
 
   {
     window_e2e::ModalScript modals(60s);
-    window_e2e::WindowProgram program(*settings, kCredentials, &LeaveLoudly);
+    ui::Program program(*settings, kCredentials, &LeaveLoudly);
     modals.AnswerBox(QStringLiteral("Yes"));
     program.Start();
     ASSERT_TRUE(window_e2e::WaitUntil([&] { return modals.Done() == 1; }, 30s));

@@ -134,7 +134,7 @@ int Run(const QString& output) {
     return 2;
   }
 
-  WindowProgram program(*settings, "1234567ABCD,ABC123,SECRET", &LeaveLoudly);
+  ui::Program program(*settings, "1234567ABCD,ABC123,SECRET", &LeaveLoudly);
   ui::frmWebAccess& window = program.Window();
   ModalScript modals(120s);
   bool listTaken = false;

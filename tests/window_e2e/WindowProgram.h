@@ -22,9 +22,6 @@ namespace webaccess::window_e2e {
 // (WEBACCESS_MAIN_URL, WEBACCESS_WAIT_MS, ...); none when one is bad.
 std::optional<protocol::Settings> SettingsFromEnvironment(std::string& error);
 
-// The program as its main() puts it together.
-using WindowProgram = ui::Program;
-
 // What a modal window showed when its turn came.
 struct SeenModal {
   QString window;  // "QMessageBox", or the window's object name ("frmMessage")

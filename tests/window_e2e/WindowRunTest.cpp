@@ -169,7 +169,7 @@ class WindowRun : public ::testing::Test {
     std::string error;
     const std::optional<protocol::Settings> settings = SettingsFromEnvironment(error);
     ASSERT_TRUE(settings) << error;
-    program_ = std::make_unique<WindowProgram>(*settings, commandLine, &LeaveLoudly);
+    program_ = std::make_unique<ui::Program>(*settings, commandLine, &LeaveLoudly);
     modals.AnswerBox(QStringLiteral("Yes"));
     program_->Start();
     ASSERT_TRUE(WaitUntil([&] { return modals.Done() == 1; }, 30s))
@@ -240,7 +240,7 @@ class WindowRun : public ::testing::Test {
   QTemporaryDir dir_;
   QDateTime started_;
   std::unique_ptr<SimProcess> sim_;
-  std::unique_ptr<WindowProgram> program_;
+  std::unique_ptr<ui::Program> program_;
 };
 
 TEST_F(WindowRun, AnOrderOfThreeRunsFromTheQuestionToExit) {

@@ -42,13 +42,13 @@ CurlTransfer::CurlTransfer(long connectTimeoutSeconds)
 }
 
 CurlTransfer::~CurlTransfer() {
-  if (handle_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(handle_));
+  if (handle_ != nullptr) curl_easy_cleanup(handle_);
 }
 
 TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) {
   if (handle_ == nullptr) handle_ = curl_easy_init();
   if (handle_ == nullptr) return {false, "cannot start a transfer"};
-  CURL* h = static_cast<CURL*>(handle_);
+  CURL* h = handle_;
   // The options point into this call's frame: none outlives it. The
   // connection does, for the next download.
   struct ResetAtEnd {

@@ -30,7 +30,7 @@ class CurlTransfer : public Transfer {
  private:
   long connectTimeoutSeconds_;
   CookieSource cookies_;
-  void* handle_ = nullptr;  // the CURL easy handle, made at the first download
+  void* handle_ = nullptr;  // the CURL easy handle (CURL is void), made at the first download
 };
 
 // The URL with every byte that may not stand in a URL escaped as %XX;
