@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -43,18 +44,41 @@ struct Run {
   int status = -1;
   bool finished = false;
   bool helpersGone = false;
+  QString leftBehind;  // the processes of the group that had not gone
   QString errors;
   bool inquiryLeft = false;
 };
 
-// Whether the group is left without a process within five seconds. What is
-// left then is killed at once: while the group has a process its number
-// cannot go to another group.
-bool GroupEnds(pid_t group) {
-  for (int i = 0; i < 500; ++i) {
+// Each process of the group: its id, state and command line.
+QString GroupProcesses(pid_t group) {
+  QString found;
+  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    // pid (comm) state ppid pgrp ...: the fields after the last ')'.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 3 || fields[2].toLong() != group) continue;
+    QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (!command.open(QIODevice::ReadOnly)) continue;
+    found += QStringLiteral("%1 %2 %3\n")
+                 .arg(pid, QString::fromLatin1(fields[0]),
+                      QString::fromLocal8Bit(command.readAll().replace('\0', ' ')));
+  }
+  return found;
+}
+
+// Whether the group is left without a process within 30 seconds. The web
+// engine's zygote now and then outlives the program by up to about 17 s
+// before it notices and goes. What is left after that is noted and killed
+// at once: while the group has a process its number cannot go to another
+// group.
+bool GroupEnds(pid_t group, QString& leftBehind) {
+  for (int i = 0; i < 3000; ++i) {
     if (::kill(-group, 0) != 0) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  leftBehind = GroupProcesses(group);
   if (::kill(-group, 0) == 0) ::kill(-group, SIGKILL);
   return false;
 }
@@ -99,7 +123,7 @@ Run RunProgram(const QString& steps) {
     run.how = program.exitStatus();
     run.status = program.exitCode();
   }
-  run.helpersGone = GroupEnds(group);
+  run.helpersGone = GroupEnds(group, run.leftBehind);
   run.errors = QString::fromLocal8Bit(program.readAllStandardError());
   run.inquiryLeft = QFile::exists(work.filePath(QStringLiteral("INQUIRY.QDK")));
   return run;
@@ -121,11 +145,14 @@ QStringList Troubles(const QString& errors) {
 // What a failure shows: the run, how it ended, the troubles found and the
 // whole standard error.
 QByteArray Report(const QString& name, const Run& run) {
-  return QStringLiteral("%1: %2 with status %3; troubles: [%4]; standard error:\n%5")
+  return QStringLiteral(
+             "%1: %2 with status %3; left behind: [%4]; troubles: [%5]; "
+             "standard error:\n%6")
       .arg(name, !run.finished                     ? QStringLiteral("did not end")
                  : run.how == QProcess::NormalExit ? QStringLiteral("ended")
                                                    : QStringLiteral("crashed"))
       .arg(run.status)
+      .arg(run.leftBehind)
       .arg(Troubles(run.errors).join(QLatin1String(" | ")), run.errors)
       .toLocal8Bit();
 }
