@@ -1,10 +1,11 @@
-#include <sys/stat.h>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 #include "app/MainForm.h"
 #include "files/WorkFileError.h"
 #include "files/WorkFileNames.h"
+#include "os/FileSystem.h"
 
 namespace webaccess::app {
 
@@ -38,13 +39,13 @@ void MainForm::Form_Unload() {
     files::Channels& channels = files_.channels();
     channels.Close(files::kShortLived);
     // An empty response file is not left behind; a missing one stays missing.
-    struct stat status {};
     errno = 0;
-    if (::stat(files::kResponseFile, &status) != 0) {
+    const std::int64_t size = os::FileSize(files::kResponseFile);
+    if (size < 0) {
       if (errno == ENOENT) return;
       files::ThrowWorkFileError("open", files::kResponseFile);
     }
-    if (status.st_size == 0 && std::remove(files::kResponseFile) != 0 && errno != ENOENT) {
+    if (size == 0 && std::remove(files::kResponseFile) != 0 && errno != ENOENT) {
       files::ThrowWorkFileError("delete", files::kResponseFile);
     }
   });

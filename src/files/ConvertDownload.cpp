@@ -1,13 +1,12 @@
 #include "files/ConvertDownload.h"
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "files/WorkFileError.h"
 #include "files/WorkFileNames.h"
+#include "os/FileSystem.h"
 
 namespace webaccess::files {
 namespace {
@@ -142,7 +141,7 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   OutputFile* audit = channels.Output(kAudit);
   if (audit == nullptr) ThrowWorkFileError("write (not open)", kAuditFile);
   channels.Close(kResponse);
-  const bool responseCreated = ::access(kResponseFile, F_OK) != 0;
+  const bool responseCreated = os::FileSize(kResponseFile) < 0;
   OutputFile response(kResponseFile, OutputFile::Mode::Append);
   Converter converter(files, clock, userId, response, *audit);
 

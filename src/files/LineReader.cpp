@@ -1,9 +1,5 @@
 #include "files/LineReader.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -64,30 +60,24 @@ const char* FindFirstOf(const char* begin, std::size_t size, Bytes... wanted) {
 
 LineReader::LineReader(const std::string& name, LineEnds ends)
     : name_(name), ends_(ends), buffer_(kBufferSize) {
-  fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) ThrowWorkFileError("open", name_);
+  file_ = os::File::Open(name, os::File::Mode::Read);
+  if (!file_.IsOpen()) ThrowWorkFileError("open", name_);
 }
 
-LineReader::~LineReader() {
-  if (fd_ >= 0) ::close(fd_);
-}
+LineReader::~LineReader() = default;
 
 bool LineReader::Fill() {
   if (eof_) return false;
   pos_ = 0;
   len_ = 0;
-  for (;;) {
-    const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
-    if (got > 0) {
-      len_ = static_cast<std::size_t>(got);
-      return true;
-    }
-    if (got == 0) {
-      eof_ = true;
-      return false;
-    }
-    if (errno != EINTR) ThrowWorkFileError("read", name_);
+  const std::ptrdiff_t got = file_.Read(buffer_.data(), buffer_.size());
+  if (got < 0) ThrowWorkFileError("read", name_);
+  if (got == 0) {
+    eof_ = true;
+    return false;
   }
+  len_ = static_cast<std::size_t>(got);
+  return true;
 }
 
 bool LineReader::AtEnd() { return pos_ >= len_ && !Fill(); }
@@ -186,21 +176,14 @@ const char* FindEitherByte(const char* begin, std::size_t size, char a, char b) 
 }
 
 bool FileHoldsCr(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  os::File file = os::File::Open(name, os::File::Mode::Read);
+  if (!file.IsOpen()) return false;
   std::vector<char> buffer(kBufferSize);
-  bool found = false;
   for (;;) {
-    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    if (std::memchr(buffer.data(), '\r', static_cast<std::size_t>(got)) != nullptr) {
-      found = true;
-      break;
-    }
+    const std::ptrdiff_t got = file.Read(buffer.data(), buffer.size());
+    if (got <= 0) return false;
+    if (std::memchr(buffer.data(), '\r', static_cast<std::size_t>(got)) != nullptr) return true;
   }
-  ::close(fd);
-  return found;
 }
 
 }  // namespace webaccess::files

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "os/FileSystem.h"
+
 namespace webaccess::files {
 
 // Reads a work file line by line, as bytes, with an end-of-file test.
@@ -42,7 +44,7 @@ class LineReader {
 
   std::string name_;
   LineEnds ends_;
-  int fd_ = -1;
+  os::File file_;
   std::vector<char> buffer_;
   std::size_t pos_ = 0;
   std::size_t len_ = 0;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "os/FileSystem.h"
+
 namespace webaccess::files {
 
 // A work file written as bytes: lines end in CR LF, one byte per character.
@@ -23,7 +25,7 @@ class OutputFile {
   void Write(std::string_view bytes);
   // The text and CR LF.
   void WriteLine(std::string_view text) {
-    if (fd_ >= 0 && text.size() + 2 <= buffer_.size() - used_) {
+    if (file_.IsOpen() && text.size() + 2 <= buffer_.size() - used_) {
       char* out = buffer_.data() + used_;
       if (!text.empty()) std::memcpy(out, text.data(), text.size());
       out[text.size()] = '\r';
@@ -45,7 +47,7 @@ class OutputFile {
   bool WriteOut(const char* data, std::size_t size);
 
   std::string name_;
-  int fd_ = -1;
+  os::File file_;
   std::vector<char> buffer_;
   std::size_t used_ = 0;
   bool unsynced_ = false;  // written to since it was opened or last synced
