@@ -59,6 +59,6 @@ std::int64_t FileSize(const std::string& name);
 
 // Gives the file `from` the name `to`, replacing a file of that name in one
 // step; false when that fails.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameOver(const std::string& from, const std::string& to);
 
 }  // namespace webaccess::os

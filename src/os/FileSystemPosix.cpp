@@ -89,7 +89,7 @@ std::int64_t FileSize(const std::string& name) {
   return static_cast<std::int64_t>(status.st_size);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

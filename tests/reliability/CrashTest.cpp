@@ -102,7 +102,7 @@ TEST_P(Crash, ANewRunPicksTheResponsesUpAgain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Moments, Crash,
-    ::testing::Values(CrashCase{"WhileStoringTheDownload", "write:DOWN.TXT:2", "before",
+    ::testing::Values(CrashCase{"WhileStoringTheDownload", "write:DOWN.TMP:2", "before",
                                 CrashCase::Holds::Nothing, false},
                       CrashCase{"DuringTheConversion", "write:RESPONSE.QDK:2", "before",
                                 CrashCase::Holds::Part, false},

@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
     Files, FullDisk,
     ::testing::Values(
         // 3000 waiting responses make a download of some 450 KB.
-        FullDiskCase{"Download", "DOWN.TXT", {"--waiting", "3000"}, 3, 60, 100 * 1024, 0, 3003},
+        FullDiskCase{"Download", "DOWN.TMP", {"--waiting", "3000"}, 3, 60, 100 * 1024, 0, 3003},
         // Two batches of 10 records of 1000 characters: each download is some
         // 11 KB, but the response file reaches 16 KB with the second.
         FullDiskCase{"ResponseFile", "RESPONSE.QDK", {}, 20, 1000, 16 * 1024, 1, 40}),

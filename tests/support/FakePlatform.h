@@ -112,7 +112,8 @@ class FakeBrowser : public platform::Browser {
   std::string location_;
 };
 
-// The download: the bytes that the test says the URL holds, or a failure.
+// The download: the bytes that the test says the URL holds, handed over in
+// pieces, then the source's result (a failure may come after some bytes).
 class FakeTransfer : public platform::Transfer {
  public:
   using Source =
