@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libqt6opengl6-dev
   libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick valgrind openbox xdotool
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite in
 # the default build, the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and each fuzz target for a few seconds.
+# UndefinedBehaviorSanitizer, each fuzz target for a few seconds, and the core
+# tests of the Windows cross build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,3 +26,7 @@ cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --preset asan -j "$jobs"
+
+# The core tests and the replay of the fuzz inputs, cross-built for Windows
+# and run under Wine.
+bash scripts/windows-tests.sh

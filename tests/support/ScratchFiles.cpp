@@ -1,10 +1,9 @@
 #include "support/ScratchFiles.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace webaccess::testing {
@@ -13,11 +12,20 @@ namespace fs = std::filesystem;
 
 ScratchDirectory::ScratchDirectory(std::string_view prefix)
     : previous_(fs::current_path().string()) {
-  std::string pattern = (fs::temp_directory_path() / prefix).string() + "-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a scratch directory " + pattern);
+  // A fresh name that nobody else has taken: creating the directory is the test.
+  std::random_device random;
+  for (int attempt = 0;; ++attempt) {
+    const fs::path candidate =
+        fs::temp_directory_path() / (std::string(prefix) + "-" + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(candidate, error)) {
+      path_ = candidate.string();
+      break;
+    }
+    if (error || attempt == 100) {
+      throw std::runtime_error("cannot create a scratch directory " + candidate.string());
+    }
   }
-  path_ = pattern;
   fs::current_path(path_);
 }
 
