@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace webaccess::platform {
 
@@ -14,5 +15,12 @@ inline constexpr const char* kCaFileVariable = "WEBACCESS_CA_FILE";
 // it names a file that cannot be read.
 bool ReadCaFileSetting(const std::function<const char*(const char*)>& getenv, std::string& caFile,
                        std::string& error);
+
+// True when the certificate chain (PEM, the server's own certificate first)
+// verifies against the authorities of `caFile` alone: signed by one of them,
+// within its dates, fit for a TLS server and issued for `host` (a name or a
+// numeric address). When it does not, `why` (if given) says why not.
+bool ChainVerifies(const std::vector<std::string>& pemChain, const std::string& host,
+                   const std::string& caFile, std::string* why = nullptr);
 
 }  // namespace webaccess::platform
