@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-webengine-dev libqt6opengl6-dev
   libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libssl-dev openssl
   xvfb xauth imagemagick valgrind openbox xdotool
   g++-mingw-w64-x86-64-posix wine64 googletest
 )

@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace webaccess::app {
 namespace {
 
@@ -9,7 +12,43 @@ std::string_view From(std::string_view text, std::size_t start,
   return start < text.size() ? text.substr(start, length) : std::string_view{};
 }
 
+// The positions [first, last) of the command-line text that TakeCredentials
+// reads into the two passwords.
+struct Span {
+  std::size_t first;
+  std::size_t last;
+};
+
+std::vector<Span> PasswordSpans(std::string_view c) {
+  if (c.empty()) return {};
+  const std::size_t comma = c.find(',');
+  const std::size_t r = comma == std::string_view::npos ? 0 : comma + 1;
+  const std::size_t second = From(c, r).find(',');
+  const std::size_t userPassword = second == std::string_view::npos ? r : r + second + 1;
+  return {{7, 11}, {userPassword, userPassword + 6}};
+}
+
 }  // namespace
+
+void HidePasswords(std::span<char* const> words) {
+  std::string text;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) text += ' ';
+    text += words[i];
+  }
+  const std::vector<Span> spans = PasswordSpans(text);
+  std::size_t position = 0;  // of the word's first character in the joined text
+  for (char* word : words) {
+    const std::size_t length = std::char_traits<char>::length(word);
+    for (const Span& span : spans) {
+      for (std::size_t at = std::max(span.first, position);
+           at < std::min(span.last, position + length); ++at) {
+        word[at - position] = 'x';
+      }
+    }
+    position += length + 1;
+  }
+}
 
 std::string JoinArguments(int argc, const char* const* argv) {
   std::string text;

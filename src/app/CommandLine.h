@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,12 @@ std::string JoinArguments(int argc, const char* const* argv);
 // company number (7) and company password (4), then after the first comma
 // the user id (6), then after the next comma the user password (6).
 void TakeCredentials(std::string_view commandLine, ProgramGlobals& globals);
+
+// Overwrites with "x", in the program's own argument strings, every
+// character that TakeCredentials takes into the company password or the user
+// password, so that the process list no longer shows them. `words` are the
+// arguments whose joined text is the command-line text; the joining blanks
+// and everything else stay.
+void HidePasswords(std::span<char* const> words);
 
 }  // namespace webaccess::app

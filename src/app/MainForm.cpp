@@ -19,6 +19,9 @@ MainForm::MainForm(platform::Platform& platform, protocol::Settings settings,
       caption_(kDesignedCaption) {
   platform_.browser.SetNavigateCompleteHandler(
       [this] { Guarded([this] { WebBrowser_NavigateComplete2(); }); });
+  platform_.browser.SetCertificateRefusedHandler([this](const std::string& why) {
+    Guarded([this, &why] { WebBrowser_CertificateRefused(why); });
+  });
   platform_.timer.SetTickHandler([this] { Guarded([this] { tmrWait_Timer(); }); });
 }
 

@@ -67,6 +67,9 @@ class MainForm {
   void mnuTestServer_Click();
   void mnuIP_Click();
   void WebBrowser_NavigateComplete2();
+  // The browser would not trust the server's certificate; `why` says what
+  // is wrong with it.
+  void WebBrowser_CertificateRefused(const std::string& why);
   void tmrWait_Timer();
 
   // Closes every open work file; the program is ending.

@@ -56,6 +56,7 @@ std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& 
     const std::string& arg = args[i];
     if (optionsEnded || !arg.starts_with("--")) {
       words.push_back(arg);
+      options.wordPositions.push_back(i);
       continue;
     }
     if (arg == "--") {

@@ -8,14 +8,15 @@ namespace webaccess::batch {
 
 // The program's exit statuses.
 enum ExitStatus : int {
-  kRunComplete = 0,      // "Tranfers complete"
-  kRunAborted = 1,       // the server aborted the run
-  kServerErrorCode = 2,  // the server ended the program with one of its listed codes
-  kTimeLimit = 3,        // --time-limit passed
-  kEndedByAnswers = 4,   // the order questions ended the program before any server contact
-  kNeedsPage = 5,        // the server wants the user in its page (logon page, terminal action)
-  kStalled = 6,          // nothing is under way or scheduled, so nothing more can happen
-  kUsage = 64,           // bad arguments or settings
+  kRunComplete = 0,         // "Tranfers complete"
+  kRunAborted = 1,          // the server aborted the run
+  kServerErrorCode = 2,     // the server ended the program with one of its listed codes
+  kTimeLimit = 3,           // --time-limit passed
+  kEndedByAnswers = 4,      // the order questions ended the program before any server contact
+  kNeedsPage = 5,           // the server wants the user in its page (logon page, terminal action)
+  kStalled = 6,             // nothing is under way or scheduled, so nothing more can happen
+  kCertificateRefused = 7,  // the server's certificate was not trusted; nothing was sent to it
+  kUsage = 64,              // bad arguments or settings
   kWorkFileFailure = 70,
 };
 
@@ -23,7 +24,8 @@ struct BatchOptions {
   bool allYes = false;
   std::optional<std::vector<bool>> answers;  // --answers, in order
   std::optional<double> timeLimitSeconds;
-  std::string commandLine;  // the words joined by single blanks
+  std::string commandLine;                 // the words joined by single blanks
+  std::vector<std::size_t> wordPositions;  // where the words stand among the arguments
   bool help = false;
 };
 

@@ -59,6 +59,12 @@ int Runner::Drive() {
     form_->cmdStart_Click();
     for (;;) {
       if (view_.Ended() != TerminalView::RunEnd::None) return Finish(view_.Ended());
+      if (browser_.CertificateRefused()) {
+        output_.Report(
+            "webaccess-batch: the server's certificate was refused, so nothing was sent to it; "
+            "trust its authority through the system's store or WEBACCESS_CA_FILE.");
+        return CloseWindow(kCertificateRefused);
+      }
       const std::optional<long long> left = TimeLeftMs();
       if (left && *left <= 0) throw TimeLimitReached{};
       if (loop_.Idle()) {

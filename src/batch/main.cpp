@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "batch/BatchOptions.h"
 #include "batch/Runner.h"
 #include "platform/batch/CurlHttpClient.h"
 #include "platform/curl/CurlTransfer.h"
+#include "platform/system/CaFile.h"
 #include "platform/system/SystemClock.h"
 
 int main(int argc, char** argv) {
@@ -24,8 +26,15 @@ int main(int argc, char** argv) {
     std::fputs(batch::BatchUsage(), stdout);
     return 0;
   }
-  auto settings = protocol::LoadSettings([](const char* name) { return std::getenv(name); }, error);
-  if (!settings) {
+  // The credentials are in the options now: the process list shows no password from here on.
+  std::vector<char*> words;
+  for (const std::size_t position : options->wordPositions) words.push_back(argv[1 + position]);
+  app::HidePasswords(words);
+
+  const auto getenv = [](const char* name) { return std::getenv(name); };
+  auto settings = protocol::LoadSettings(getenv, error);
+  std::string caFile;
+  if (!settings || !platform::ReadCaFileSetting(getenv, caFile, error)) {
     std::fprintf(stderr, "webaccess-batch: %s\n", error.c_str());
     return batch::kUsage;
   }
@@ -35,7 +44,9 @@ int main(int argc, char** argv) {
   platform::SystemClock clock;
   platform::batch::CookieJar cookies;
   platform::batch::CurlHttpClient http;
+  http.SetCaFile(caFile);
   platform::CurlTransfer transfer;
+  transfer.SetCaFile(caFile);
   transfer.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
   batch::Runner runner(*options, std::move(*settings), {http, transfer, clock, cookies, terminal});
   return runner.Run();

@@ -8,7 +8,10 @@ namespace webaccess::platform {
 // The embedded web browser that carries every request to the server.
 // Navigate returns at once; when the navigation has completed (after any
 // redirects) the browser calls the completion handler from the event loop,
-// never from inside Navigate.
+// never from inside Navigate. A navigation stopped because the server's
+// certificate is not trusted completes nothing: nothing went out over that
+// connection, and the browser calls the refusal handler instead, with the
+// reason, from the event loop too.
 class Browser {
  public:
   virtual ~Browser() = default;
@@ -23,14 +26,21 @@ class Browser {
   void SetNavigateCompleteHandler(std::function<void()> handler) {
     navigateComplete_ = std::move(handler);
   }
+  void SetCertificateRefusedHandler(std::function<void(const std::string& why)> handler) {
+    certificateRefused_ = std::move(handler);
+  }
 
  protected:
   void NotifyNavigateComplete() {
     if (navigateComplete_) navigateComplete_();
   }
+  void NotifyCertificateRefused(const std::string& why) {
+    if (certificateRefused_) certificateRefused_(why);
+  }
 
  private:
   std::function<void()> navigateComplete_;
+  std::function<void(const std::string& why)> certificateRefused_;
 };
 
 }  // namespace webaccess::platform

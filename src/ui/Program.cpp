@@ -28,6 +28,11 @@ Program::~Program() {
   window_.Attach(nullptr);
 }
 
+void Program::TrustCaFile(const std::string& caFile) {
+  transfer_.SetCaFile(caFile);
+  window_.WebBrowser().SetCaFile(caFile);
+}
+
 void Program::Start() {
   form_.Form_Load();
   window_.ShowCentred();

@@ -30,6 +30,9 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
+  // Both the browser and the transfer trust the authorities of this PEM
+  // file besides the system's; empty for none. Before Start.
+  void TrustCaFile(const std::string& caFile);
   // Form_Load, then the first showing, centred; the activation that follows
   // through the event queue asks about the order.
   void Start();

@@ -3,7 +3,8 @@
 // The command line carries the credentials:
 //   webaccess CCCCCCCPPPP,UUUUUU,WWWWWW
 // and the environment may name other servers (WEBACCESS_MAIN_URL and the
-// like) and another poll interval (WEBACCESS_WAIT_MS).
+// like), another poll interval (WEBACCESS_WAIT_MS) and a file of further
+// authorities to trust (WEBACCESS_CA_FILE).
 
 #include <QApplication>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "platform/system/CaFile.h"
 #include "protocol/ServerTable.h"
 #include "ui/Program.h"
 
@@ -26,11 +28,14 @@ int main(int argc, char** argv) {
   // Taken before the toolkit sees the arguments, so that nothing of the
   // credentials is read as a toolkit option.
   const std::string commandLine = app::JoinArguments(argc, argv);
+  // From here on the process list shows no password.
+  app::HidePasswords({argv + 1, argv + argc});
 
   std::string error;
-  const std::optional<protocol::Settings> settings =
-      protocol::LoadSettings([](const char* name) { return std::getenv(name); }, error);
-  if (!settings) {
+  const auto getenv = [](const char* name) { return std::getenv(name); };
+  const std::optional<protocol::Settings> settings = protocol::LoadSettings(getenv, error);
+  std::string caFile;
+  if (!settings || !platform::ReadCaFileSetting(getenv, caFile, error)) {
     std::fprintf(stderr, "webaccess: %s\n", error.c_str());
     return kUsageStatus;
   }
@@ -41,6 +46,7 @@ int main(int argc, char** argv) {
 
   // The program closes the work files when it goes.
   ui::Program program(*settings, commandLine);
+  program.TrustCaFile(caFile);
   program.Start();  // the first showing activates the form
   return QApplication::exec();
 }

@@ -17,6 +17,7 @@ TEST(BatchOptions, JoinsTheWordsBySingleBlanks) {
   ASSERT_TRUE(options);
   EXPECT_TRUE(options->allYes);
   EXPECT_EQ(options->commandLine, "1234567ABCD,ABC123,SECRET two  x");
+  EXPECT_EQ(options->wordPositions, (std::vector<std::size_t>{1, 2, 3, 4}));
 }
 
 TEST(BatchOptions, WordsAfterTheDoubleDashMayLookLikeOptions) {
@@ -24,6 +25,7 @@ TEST(BatchOptions, WordsAfterTheDoubleDashMayLookLikeOptions) {
   ASSERT_TRUE(options);
   EXPECT_FALSE(options->allYes);
   EXPECT_EQ(options->commandLine, "--yes w");
+  EXPECT_EQ(options->wordPositions, (std::vector<std::size_t>{3, 4}));
   EXPECT_DOUBLE_EQ(*options->timeLimitSeconds, 2.5);
 }
 

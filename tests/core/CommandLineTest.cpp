@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace webaccess::app {
 namespace {
 
@@ -66,6 +69,31 @@ TEST(Credentials, ArgumentsAreJoinedBySingleBlanks) {
   const char* argv[] = {"webaccess", "1234567PASS,ABC", "123,PW"};
   EXPECT_EQ(JoinArguments(3, argv), "1234567PASS,ABC 123,PW");
   EXPECT_EQ(JoinArguments(1, argv), "");
+}
+
+struct HiddenCase {
+  std::vector<std::string> args;  // the words of the command-line text
+  std::vector<std::string> shown;
+};
+
+TEST(Credentials, ThePasswordCharactersAreOverwrittenInTheArgumentsAsTheyAreTaken) {
+  const HiddenCase cases[] = {
+      {.args = {"1234567PASS,ABC123,PW1234"}, .shown = {"1234567xxxx,ABC123,xxxxxx"}},
+      {.args = {"1234567PASS,ABC123,PW12"}, .shown = {"1234567xxxx,ABC123,xxxx"}},
+      // A password may be cut by a blank between two arguments; the blank stays.
+      {.args = {"1234567PA", "S,ABC123,P", "W"}, .shown = {"1234567xx", "x,ABC123,x", "x"}},
+      // What the cut by position takes, whatever the commas say.
+      {.args = {"12345,ABC123,PW"}, .shown = {"12345,Axxxx3,xx"}},
+      {.args = {"ABCDEFGHIJKL"}, .shown = {"xxxxxxGxxxxL"}},
+      {.args = {}, .shown = {}},
+  };
+  for (const HiddenCase& c : cases) {
+    std::vector<std::string> storage = c.args;
+    std::vector<char*> words;
+    for (std::string& arg : storage) words.push_back(arg.data());
+    HidePasswords(words);
+    EXPECT_EQ(storage, c.shown) << ::testing::PrintToString(c.args);
+  }
 }
 
 }  // namespace

@@ -292,6 +292,27 @@ TEST(WholeRun, AFailedDownloadLosesNothingAndIsRetriedAtTheNextOkay) {
   EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
 }
 
+TEST(WholeRun, ARefusedCertificateStopsTheRunWithNothingMoreSent) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(2));
+  int counts = 0;
+  // The server's certificate changes between the first and the second count.
+  h.browser.refuseCertificate = [&counts](const std::string& url) -> std::string {
+    return url.find("V7Count") != std::string::npos && ++counts == 2 ? "certificate has expired"
+                                                                     : "";
+  };
+  h.RunOrder();
+  std::vector<std::string> expected = {kLogon, kMessage, kCount};
+  Batch(expected, "143015", 1, 2);
+  expected.push_back(kCount);
+  EXPECT_EQ(h.Requests(), expected);
+  const std::string text = "The server's certificate was refused: certificate has expired";
+  EXPECT_EQ(h.Display(), text);
+  EXPECT_TRUE(ReadFile("TRACE.QDK").ends_with(" " + text + "\r\n")) << ReadFile("TRACE.QDK");
+  EXPECT_EQ(h.timer.Interval(), 0);
+  EXPECT_TRUE(FileExists("INQUIRY.QDK"));
+}
+
 TEST(WholeRun, RecordsAreEncodedWhereACharacterWouldChangeTheRequest) {
   Harness h;
   std::string record = InquiryRecord(1);

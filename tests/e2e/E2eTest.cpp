@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "Processes.h"
+#include "support/TestCertificates.h"
 
 namespace webaccess::e2e {
 namespace {
@@ -119,9 +120,10 @@ class E2e : public ::testing::Test {
   BatchResult Batch(const std::vector<std::string>& args, const std::string& timeLimit = "10") {
     std::vector<std::string> all{"--time-limit", timeLimit};
     all.insert(all.end(), args.begin(), args.end());
-    const std::map<std::string, std::string> environment{
+    std::map<std::string, std::string> environment{
         {"WEBACCESS_MAIN_URL", sim_ ? sim_->BaseUrl() : "http://127.0.0.1:9/"},
         {"WEBACCESS_WAIT_MS", "20"}};
+    environment.insert(environment_.begin(), environment_.end());
     BatchResult result = RunBatch(dir_, all, environment);
     for (const std::string* text : {&result.out, &result.err}) {
       EXPECT_EQ(text->find("SECRET"), std::string::npos) << *text;
@@ -136,6 +138,7 @@ class E2e : public ::testing::Test {
 
   fs::path dir_;
   std::unique_ptr<SimProcess> sim_;
+  std::map<std::string, std::string> environment_;  // more for the client
 };
 
 TEST_F(E2e, AnOrderOfTwentyFiveGoesInBatchesOfTenTenAndFive) {
@@ -454,6 +457,68 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"Slow", {"--delay-ms", "15"}, 0, "10"},
                       FaultCase{"TooSlow", {"--delay-ms", "400"}, 3, "1"},
                       FaultCase{"ServerGone", {"--exit-after", "9"}, 6, "10"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// The server over https, with one certificate per row; the client trusts
+// the private authority through WEBACCESS_CA_FILE only.
+struct TlsCase {
+  const char* name;
+  testing::ServerCertificate certificate;
+  int status;       // 0: the whole order completes
+  const char* why;  // what the refusal names
+};
+
+void PrintTo(const TlsCase& c, std::ostream* out) { *out << c.name; }
+
+class E2eTls : public E2e, public ::testing::WithParamInterface<TlsCase> {};
+
+TEST_P(E2eTls, OnlyATrustedCertificateCarriesTheOrder) {
+  const TlsCase& c = GetParam();
+  const testing::TestCertificates certificates((dir_ / "certificates").string());
+  environment_["WEBACCESS_CA_FILE"] = certificates.Authority();
+  const std::vector<std::string> lines{Record(1, 60), Record(2, 61), Record(3, 60)};
+  WriteInquiry(lines);
+  const auto order = [&] {
+    const BatchResult run = Batch({"--yes", kCredentials});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(CountContaining(Requests(), "/Zq3/_ffffs/1234567ABC123.TXT"), 1u);
+    std::string response;
+    for (int n = 1; n <= 3; ++n) response += ResponseLines(n, lines[n - 1]);
+    EXPECT_EQ(File("RESPONSE.QDK"), response);
+  };
+  StartSim({"--tls", certificates.Certificate(c.certificate), certificates.Key()});
+  ASSERT_EQ(sim_->BaseUrl().substr(0, 8), "https://");
+  if (c.status == 0) {
+    order();
+    return;
+  }
+
+  const BatchResult refused = Batch({"--yes", kCredentials});
+  EXPECT_EQ(refused.status, c.status) << refused.out << refused.err;
+  // The connection ended in the handshake: the server saw no request.
+  EXPECT_EQ(Requests(), std::vector<std::string>{});
+  const std::string text = std::string("The server's certificate was refused: ");
+  EXPECT_NE(refused.out.find("Status: " + text), std::string::npos) << refused.out;
+  EXPECT_NE(refused.out.find(c.why), std::string::npos) << refused.out;
+  const std::vector<std::string> trace = CrLfLines(File("TRACE.QDK"));
+  ASSERT_FALSE(trace.empty());
+  EXPECT_NE(trace.back().find(text), std::string::npos) << trace.back();
+  EXPECT_NE(trace.back().find(c.why), std::string::npos) << trace.back();
+  EXPECT_TRUE(Exists("INQUIRY.QDK"));
+
+  // The same order against a server that can be trusted.
+  StartSim(
+      {"--tls", certificates.Certificate(testing::ServerCertificate::Trusted), certificates.Key()});
+  order();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Certificates, E2eTls,
+    ::testing::Values(TlsCase{"Trusted", testing::ServerCertificate::Trusted, 0, ""},
+                      TlsCase{"SelfSigned", testing::ServerCertificate::SelfSigned, 7,
+                              "self-signed"},
+                      TlsCase{"OtherHost", testing::ServerCertificate::OtherHost, 7, "host name"},
+                      TlsCase{"Expired", testing::ServerCertificate::Expired, 7, "expired"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The browser adapter through the real web engine, against a server on the
 // loopback interface: what the core is handed at the end of each navigation.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineView>
 #include <QWidget>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -12,15 +14,20 @@
 #include "LoopbackServer.h"
 #include "platform/curl/CurlTransfer.h"
 #include "platform/qt/QtWebEngineBrowser.h"
+#include "support/TestCertificates.h"
 
 using webaccess::platform::CurlTransfer;
 using webaccess::platform::QtWebEngineBrowser;
 using webaccess::platform::TwipsScale;
 using webaccess::testing::LoopbackServer;
+using webaccess::testing::ServerCertificate;
+using webaccess::testing::TestCertificates;
 
 namespace {
 
 constexpr int kWaitMs = 20000;
+// The host of the certificate for another host, resolved to 127.0.0.1.
+constexpr const char* kOtherHost = "other.invalid";
 // Time given to a completion that should not come.
 constexpr int kQuietMs = 700;
 
@@ -44,6 +51,7 @@ class QtWebEngineBrowserTest : public QObject {
   void requestUrlReachesTheServerAsBuilt();
   void failedLoadCompletesWithTheUrlTried();
   void downloadCarriesTheEngineCookies();
+  void aSecureCookieStaysOnHttps();
   void quitStopsAndSilences();
   void aNewNavigationReplacesAPageStillLoading();
   void heightAndVisibility();
@@ -56,6 +64,7 @@ class QtWebEngineBrowserTest : public QObject {
   std::mutex lock_;
   std::string lastTarget_;
   std::string lastCookie_;
+  std::map<std::string, std::string> cookieSeen_;  // by scheme
   std::atomic<int> slowRequests_{0};
   std::atomic<int> heldPages_{0};
   QWidget* host_ = nullptr;
@@ -110,6 +119,11 @@ void QtWebEngineBrowserTest::initTestCase() {
              lastCookie_ = request.get_header_value("Cookie");
              response.set_content("LINE\r\n", "text/plain");
            });
+  http.Get("/cookie.asp", [this](const httplib::Request& request, httplib::Response& response) {
+    std::lock_guard<std::mutex> guard(lock_);
+    cookieSeen_["http"] = request.get_header_value("Cookie");
+    Page(response);
+  });
   http.Get("/slow.asp", [this](const httplib::Request&, httplib::Response& response) {
     ++slowRequests_;
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
@@ -225,6 +239,43 @@ void QtWebEngineBrowserTest::downloadCarriesTheEngineCookies() {
                             kWaitMs);
 }
 
+void QtWebEngineBrowserTest::aSecureCookieStaysOnHttps() {
+  // The same host, named, over https (trusted through the CA file) and over
+  // plain http.
+  QTemporaryDir dir;
+  QVERIFY(dir.isValid());
+  const TestCertificates certificates(dir.filePath(QStringLiteral("certificates")).toStdString());
+  httplib::SSLServer secure(certificates.Certificate(ServerCertificate::OtherHost).c_str(),
+                            certificates.Key().c_str());
+  QVERIFY(secure.is_valid());
+  secure.Get("/logon.asp", [](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Set-Cookie", "SECURE=S3CR3T; Secure; Path=/");
+    Page(response);
+  });
+  secure.Get("/cookie.asp", [this](const httplib::Request& request, httplib::Response& response) {
+    std::lock_guard<std::mutex> guard(lock_);
+    cookieSeen_["https"] = request.get_header_value("Cookie");
+    Page(response);
+  });
+  const int port = secure.bind_to_any_port("127.0.0.1");
+  std::thread serving([&secure] { secure.listen_after_bind(); });
+  const std::string https = "https://" + std::string(kOtherHost) + ":" + std::to_string(port);
+  const std::string http =
+      "http://" + std::string(kOtherHost) + ":" + std::to_string(server_.Port());
+  browser_->SetCaFile(certificates.Authority());
+
+  NavigateAndSettle(https + "/logon.asp");
+  NavigateAndSettle(http + "/cookie.asp");
+  NavigateAndSettle(https + "/cookie.asp");
+  secure.stop();
+  serving.join();
+  std::lock_guard<std::mutex> guard(lock_);
+  // The engine went to both pages; only the https one got the cookie.
+  QCOMPARE(cookieSeen_.size(), std::size_t{2});
+  QCOMPARE(QString::fromStdString(cookieSeen_["http"]), QString());
+  QCOMPARE(QString::fromStdString(cookieSeen_["https"]), QStringLiteral("SECURE=S3CR3T"));
+}
+
 void QtWebEngineBrowserTest::quitStopsAndSilences() {
   browser_->Navigate(server_.Base() + "/slow.asp");
   QTRY_COMPARE_WITH_TIMEOUT(slowRequests_.load(), 1, kWaitMs);
@@ -272,6 +323,11 @@ void QtWebEngineBrowserTest::heightAndVisibility() {
 }
 
 int main(int argc, char** argv) {
+  // A host name that is not the loopback's own: the engine counts
+  // 127.0.0.1 as a secure origin even over http.
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") +
+                                            " --host-resolver-rules=\"MAP " +
+                                            QByteArray(kOtherHost) + " 127.0.0.1\"");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   QtWebEngineBrowserTest test;

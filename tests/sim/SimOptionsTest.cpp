@@ -50,7 +50,10 @@ TEST(SimOptions, ReadsEverySwitch) {
                               "--log",
                               "x.log",
                               "--lifetime",
-                              "2.5"});
+                              "2.5",
+                              "--tls",
+                              "c.pem",
+                              "k.pem"});
   ASSERT_TRUE(options);
   EXPECT_EQ(options->port, 8080);
   EXPECT_TRUE(options->interactiveLogon);
@@ -76,6 +79,8 @@ TEST(SimOptions, ReadsEverySwitch) {
   EXPECT_EQ(options->exitAfter, 9);
   EXPECT_EQ(options->logFile, "x.log");
   EXPECT_DOUBLE_EQ(options->lifetimeSeconds, 2.5);
+  EXPECT_EQ(options->tlsCert, "c.pem");
+  EXPECT_EQ(options->tlsKey, "k.pem");
 }
 
 TEST(SimOptions, RefusesBadArguments) {
@@ -90,6 +95,7 @@ TEST(SimOptions, RefusesBadArguments) {
       {"--drop-at", "V7Count:0"},
       {"--exit-after", "0"},
       {"--lifetime", "soon"},
+      {"--tls", "c.pem"},
       {"--frobnicate"},
   };
   for (const auto& args : bad) {

@@ -45,6 +45,10 @@ void FakeTimer::Fire() {
 
 void FakeBrowser::Navigate(const std::string& url) {
   requests.push_back(url);
+  if (std::string why = refuseCertificate ? refuseCertificate(url) : ""; !why.empty()) {
+    queue_.Post([this, why] { NotifyCertificateRefused(why); });
+    return;
+  }
   std::string finalUrl = responder_(url);
   if (finalUrl.empty()) return;  // the server never answers
   queue_.Post([this, finalUrl] {

@@ -105,6 +105,9 @@ class FakeBrowser : public platform::Browser {
   bool visible = false;
   int height = 0;
   int quits = 0;
+  // Why the certificate of the server a URL goes to is refused; empty, or
+  // no function, when it is trusted. A refused navigation reaches no server.
+  std::function<std::string(const std::string& url)> refuseCertificate;
 
  private:
   EventQueue& queue_;

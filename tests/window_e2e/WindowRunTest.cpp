@@ -19,6 +19,8 @@
 
 #include "SimProcess.h"
 #include "WindowProgram.h"
+#include "platform/system/CaFile.h"
+#include "support/TestCertificates.h"
 
 namespace webaccess::window_e2e {
 namespace {
@@ -144,6 +146,7 @@ class WindowRun : public ::testing::Test {
 
   void TearDown() override {
     program_.reset();
+    qunsetenv("WEBACCESS_CA_FILE");
     if (sim_ && HasFailure()) std::fprintf(stderr, "%s", qPrintable(sim_->Errors()));
     sim_.reset();
     QDir::setCurrent(QDir::tempPath());
@@ -169,7 +172,12 @@ class WindowRun : public ::testing::Test {
     std::string error;
     const std::optional<protocol::Settings> settings = SettingsFromEnvironment(error);
     ASSERT_TRUE(settings) << error;
+    std::string caFile;
+    ASSERT_TRUE(platform::ReadCaFileSetting([](const char* name) { return std::getenv(name); },
+                                            caFile, error))
+        << error;
     program_ = std::make_unique<ui::Program>(*settings, commandLine, &LeaveLoudly);
+    program_->TrustCaFile(caFile);
     modals.AnswerBox(QStringLiteral("Yes"));
     program_->Start();
     ASSERT_TRUE(WaitUntil([&] { return modals.Done() == 1; }, 30s))
@@ -378,6 +386,93 @@ TEST_F(WindowRun, WithoutCredentialsTheUserLogsOnInTheServersPage) {
   EXPECT_FALSE(QFile::exists(QStringLiteral("INQUIRY.QDK")));
   EXPECT_EQ(ReadFile("TRACE.QDK").find("Logging on to Server"), std::string::npos);
 }
+
+// The server over https, with one certificate per row; the program trusts
+// the private authority through WEBACCESS_CA_FILE only.
+struct WindowTlsCase {
+  const char* name;
+  testing::ServerCertificate certificate;
+  bool completes;
+  const char* why = "";  // what the refusal names
+};
+
+void PrintTo(const WindowTlsCase& c, std::ostream* out) { *out << c.name; }
+
+class WindowTls : public WindowRun, public ::testing::WithParamInterface<WindowTlsCase> {
+ protected:
+  // Starts the server with the certificate and the program, presses Start
+  // and waits until the run completes or the certificate is refused.
+  void Run(const testing::TestCertificates& certificates, testing::ServerCertificate which) {
+    program_.reset();
+    StartSim({QStringLiteral("--tls"), QString::fromStdString(certificates.Certificate(which)),
+              QString::fromStdString(certificates.Key()), QStringLiteral("--ready-after"),
+              QStringLiteral("1")});
+    ModalScript modals(90s);
+    ASSERT_NO_FATAL_FAILURE(StartProgram(kCredentials, modals));
+    Window().cmdStart()->click();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          const QString status = Window().lblDisplay()->text();
+          return status == kComplete || status.startsWith(kRefused);
+        },
+        kRunLimit))
+        << "status: " << qPrintable(Window().lblDisplay()->text());
+    EXPECT_TRUE(modals.Unexpected().isEmpty()) << qPrintable(modals.Unexpected().join(u'\n'));
+  }
+
+  // The whole order came over the trusted connection.
+  void ExpectOrderComplete(const std::vector<std::string>& records) {
+    EXPECT_EQ(Window().lblDisplay()->text(), kComplete);
+    EXPECT_EQ(sim_->Requests().filter(QStringLiteral("/Zq3/_ffffs/1234567ABC123.TXT")).size(), 1);
+    std::string response;
+    for (int n = 1; n <= 2; ++n) response += ResponseLines(n, records[n - 1]);
+    EXPECT_EQ(ReadFile("RESPONSE.QDK"), response);
+  }
+
+  const QString kRefused = QStringLiteral("The server's certificate was refused: ");
+};
+
+TEST_P(WindowTls, OnlyATrustedCertificateCarriesTheOrder) {
+  const WindowTlsCase& c = GetParam();
+  const testing::TestCertificates certificates(
+      dir_.filePath(QStringLiteral("certificates")).toStdString());
+  qputenv("WEBACCESS_CA_FILE", QByteArray::fromStdString(certificates.Authority()));
+  const std::vector<std::string> records{Record(1, 60), Record(2, 60)};
+  WriteInquiry(records);
+  ASSERT_NO_FATAL_FAILURE(Run(certificates, c.certificate));
+  ASSERT_TRUE(sim_->BaseUrl().startsWith(QStringLiteral("https://")));
+  if (c.completes) {
+    ExpectOrderComplete(records);
+    return;
+  }
+
+  // The connection ended in the handshake: the server saw no request, and
+  // the engine shows no page to go on from.
+  EXPECT_EQ(sim_->Requests(), QStringList());
+  const QString status = Window().lblDisplay()->text();
+  EXPECT_TRUE(status.contains(QLatin1String(c.why))) << qPrintable(status);
+  const std::vector<std::string> trace = CrLfLines(ReadFile("TRACE.QDK"));
+  ASSERT_FALSE(trace.empty());
+  EXPECT_TRUE(trace.back().ends_with(status.toStdString())) << trace.back();
+  const QString page = RunScript(Window().WebBrowser().View()->page(),
+                                 QStringLiteral("document.body ? document.body.innerText : ''"))
+                           .toString();
+  EXPECT_FALSE(page.contains(QStringLiteral("proceed"), Qt::CaseInsensitive)) << qPrintable(page);
+  EXPECT_TRUE(QFile::exists(QStringLiteral("INQUIRY.QDK")));
+
+  // The same order against a server that can be trusted.
+  ASSERT_NO_FATAL_FAILURE(Run(certificates, testing::ServerCertificate::Trusted));
+  ExpectOrderComplete(records);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Certificates, WindowTls,
+    ::testing::Values(
+        WindowTlsCase{"Trusted", testing::ServerCertificate::Trusted, true},
+        WindowTlsCase{"SelfSigned", testing::ServerCertificate::SelfSigned, false, "self-signed"},
+        WindowTlsCase{"OtherHost", testing::ServerCertificate::OtherHost, false, "mismatch"},
+        WindowTlsCase{"Expired", testing::ServerCertificate::Expired, false, "expired"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace webaccess::window_e2e

@@ -47,16 +47,22 @@ void DropConnection(int localPort, int remotePort) {
   }
 }
 
-HttpFront::HttpFront(int delayMs, const std::string& logFile)
-    : delayMs_(delayMs), wantsLog_(!logFile.empty()) {
+HttpFront::HttpFront(int delayMs, const std::string& logFile, const std::string& certFile,
+                     const std::string& keyFile)
+    : tls_(!certFile.empty()), delayMs_(delayMs), wantsLog_(!logFile.empty()) {
+  if (tls_) {
+    server_ = std::make_unique<httplib::SSLServer>(certFile.c_str(), keyFile.c_str());
+  } else {
+    server_ = std::make_unique<httplib::Server>();
+  }
   if (wantsLog_) logFile_ = std::fopen(logFile.c_str(), "a");
   // An idle kept-alive connection does not hold up Stop for long.
-  server_.set_keep_alive_timeout(1);
+  server_->set_keep_alive_timeout(1);
   // Headers and body go out in separate writes; without this each answer
   // would wait for a delayed acknowledgement.
-  server_.set_tcp_nodelay(true);
+  server_->set_tcp_nodelay(true);
   // The logger runs once the answer has been written.
-  server_.set_logger([this](const httplib::Request&, const httplib::Response&) {
+  server_->set_logger([this](const httplib::Request&, const httplib::Response&) {
     if (exitAfterAnswer_) exitRequested_ = true;
   });
 }
@@ -68,31 +74,33 @@ HttpFront::~HttpFront() {
 
 bool HttpFront::Bind(int port) {
   if (port == 0) {
-    port_ = server_.bind_to_any_port("127.0.0.1");
+    port_ = server_->bind_to_any_port("127.0.0.1");
     return port_ > 0;
   }
-  if (!server_.bind_to_port("127.0.0.1", port)) return false;
+  if (!server_->bind_to_port("127.0.0.1", port)) return false;
   port_ = port;
   return true;
 }
 
-std::string HttpFront::BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+std::string HttpFront::BaseUrl() const {
+  return (tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) + "/";
+}
 
 void HttpFront::Start(Handler handler) {
   handler_ = std::move(handler);
-  server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+  server_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
     Serve(request, response);
   });
-  thread_ = std::thread([this] { server_.listen_after_bind(); });
+  thread_ = std::thread([this] { server_->listen_after_bind(); });
   // Stop does nothing to a server that is not running yet: wait for it.
-  for (int i = 0; i < 5000 && !server_.is_running(); ++i) {
+  for (int i = 0; i < 5000 && !server_->is_running(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 
 void HttpFront::Stop() {
   if (!thread_.joinable()) return;
-  server_.stop();
+  server_->stop();
   thread_.join();
 }
 

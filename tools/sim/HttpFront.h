@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,12 +20,14 @@ namespace webaccess::sim {
 // written as it says: a redirect's Location exactly as given, a dropped
 // connection closed without a byte, a short body announced at its whole
 // length and cut in half. Once the answer that ends the process has been
-// given, every later request is dropped unanswered.
+// given, every later request is dropped unanswered. Given a certificate and
+// its key (PEM files), it serves https instead of http.
 class HttpFront {
  public:
   using Handler = std::function<SimReply(const SimRequest&)>;
 
-  HttpFront(int delayMs, const std::string& logFile);
+  HttpFront(int delayMs, const std::string& logFile, const std::string& certFile = {},
+            const std::string& keyFile = {});
   ~HttpFront();
   HttpFront(const HttpFront&) = delete;
   HttpFront& operator=(const HttpFront&) = delete;
@@ -35,6 +38,8 @@ class HttpFront {
   std::string BaseUrl() const;
   // False when the log file cannot be opened.
   bool LogOpen() const { return logFile_ != nullptr || !wantsLog_; }
+  // False when the certificate or its key cannot be read.
+  bool TlsReady() const { return server_->is_valid(); }
 
   // Serves in a thread of its own until Stop; returns once it is serving.
   void Start(Handler handler);
@@ -47,7 +52,8 @@ class HttpFront {
   void Serve(const httplib::Request& request, httplib::Response& response);
   void LogRequest(const httplib::Request& request);
 
-  httplib::Server server_;
+  bool tls_;
+  std::unique_ptr<httplib::Server> server_;
   std::thread thread_;
   Handler handler_;
   int delayMs_;

@@ -70,7 +70,8 @@ const char* SimUsage() {
          "  --delay-ms MS            wait before every answer\n"
          "  --exit-after N           end the process after answering N requests\n"
          "  --log FILE               append each request target to FILE\n"
-         "  --lifetime SECONDS       end by itself after this long (default 3600; 0 never)\n";
+         "  --lifetime SECONDS       end by itself after this long (default 3600; 0 never)\n"
+         "  --tls CERT KEY           serve https with this certificate and key (PEM files)\n";
 }
 
 std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args,
@@ -170,6 +171,16 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
         options.lifetimeSeconds = std::strtod(text->c_str(), &end);
         ok = !text->empty() && end == text->c_str() + text->size() && options.lifetimeSeconds >= 0;
         if (!ok) error = "--lifetime needs a number of seconds";
+      }
+    } else if (arg == "--tls") {
+      const std::string* cert = value();
+      const std::string* key = cert != nullptr ? value() : nullptr;
+      ok = key != nullptr;
+      if (ok) {
+        options.tlsCert = *cert;
+        options.tlsKey = *key;
+      } else {
+        error = "--tls needs a certificate file and a key file";
       }
     } else {
       error = "unknown argument \"" + arg + "\"";

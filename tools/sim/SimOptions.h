@@ -46,6 +46,8 @@ struct SimOptions {
   int exitAfter = 0;  // the process ends after answering this many requests; 0 never
   std::string logFile;
   double lifetimeSeconds = 3600;  // the process ends by itself after this; 0 never
+  std::string tlsCert;            // with tlsKey: serve https with this certificate
+  std::string tlsKey;
 };
 
 // Parses the arguments (without the program name). On a bad argument,

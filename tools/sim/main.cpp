@@ -37,10 +37,15 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  HttpFront front(options->delayMs, options->logFile);
+  HttpFront front(options->delayMs, options->logFile, options->tlsCert, options->tlsKey);
   if (!front.LogOpen()) {
     std::fprintf(stderr, "webaccess-sim: cannot open the log file %s\n", options->logFile.c_str());
     return 73;
+  }
+  if (!front.TlsReady()) {
+    std::fprintf(stderr, "webaccess-sim: cannot use the certificate %s with the key %s\n",
+                 options->tlsCert.c_str(), options->tlsKey.c_str());
+    return 66;
   }
   if (!front.Bind(options->port)) {
     std::fprintf(stderr, "webaccess-sim: cannot listen on 127.0.0.1 port %d\n", options->port);

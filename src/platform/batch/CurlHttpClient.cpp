@@ -128,6 +128,7 @@ std::uint64_t CurlHttpClient::Get(const std::string& url, const std::string& coo
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request->errorText);
   if (!request->cookie.empty()) curl_easy_setopt(easy, CURLOPT_COOKIE, request->cookie.c_str());
+  if (!caFile_.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile_.c_str());
   const std::uint64_t id = request->id;
   curl_multi_add_handle(multi_, easy);
   requests_.emplace(id, std::move(request));
@@ -164,6 +165,7 @@ void CurlHttpClient::Poll() {
     HttpAnswer answer = std::move(request->answer);
     answer.answered = request->headersComplete;
     if (!answer.answered) {
+      answer.certificateRefused = result == CURLE_PEER_FAILED_VERIFICATION;
       answer.error = request->errorText[0] != '\0' ? std::string(request->errorText)
                                                    : std::string(curl_easy_strerror(result));
     }

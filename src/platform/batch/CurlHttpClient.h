@@ -15,12 +15,17 @@ namespace webaccess::platform::batch {
 // `connectTimeoutSeconds`, or when it has received nothing for
 // `stallSeconds`. Handles of ended requests are kept for the next ones:
 // setting one up afresh costs more than the request on a quick server.
+// The server's certificate is verified against the system's authorities,
+// and also against a CA file when one is given.
 class CurlHttpClient : public HttpClient {
  public:
   explicit CurlHttpClient(long connectTimeoutSeconds = 30, long stallSeconds = 60);
   ~CurlHttpClient() override;
   CurlHttpClient(const CurlHttpClient&) = delete;
   CurlHttpClient& operator=(const CurlHttpClient&) = delete;
+
+  // A PEM file of further authorities to trust; empty for none.
+  void SetCaFile(std::string caFile) { caFile_ = std::move(caFile); }
 
   std::uint64_t Get(const std::string& url, const std::string& cookieHeader, Done done) override;
   void Cancel(std::uint64_t id) override;
@@ -37,6 +42,7 @@ class CurlHttpClient : public HttpClient {
 
   long connectTimeoutSeconds_;
   long stallSeconds_;
+  std::string caFile_;
   CURLM* multi_;
   std::uint64_t nextId_ = 1;
   std::map<std::uint64_t, std::unique_ptr<Request>> requests_;

@@ -16,6 +16,9 @@ struct HttpAnswer {
   long status = 0;
   std::string location;  // the Location header exactly as written; empty without one
   std::vector<std::string> setCookies;
+  // Not answered because the server's certificate was not trusted: the
+  // connection was closed before the request went out.
+  bool certificateRefused = false;
 };
 
 // Plain GET requests that run while the event loop turns. Redirects are not

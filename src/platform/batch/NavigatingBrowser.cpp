@@ -39,6 +39,13 @@ void NavigatingBrowser::Failed(const std::string& why) {
 void NavigatingBrowser::Answered(std::uint64_t navigation, const HttpAnswer& answer) {
   if (navigation != navigation_) return;
   request_ = 0;
+  if (answer.certificateRefused) {
+    loop_.Post([this, why = answer.error] {
+      NotifyCertificateRefused(why);
+      certificateRefused_ = true;
+    });
+    return;
+  }
   if (!answer.answered) {
     Failed(answer.error);
     return;

@@ -22,7 +22,9 @@ namespace webaccess::platform::batch {
 // more than `maxRedirects` redirects) completes nothing: the failure goes to
 // the failure handler, as a browser would show its own error page. A new
 // navigation abandons the one under way. Cookies the server sets are kept
-// for the run and sent with every request.
+// for the run and sent with every request. A server whose certificate is not
+// trusted is refused: the refusal handler runs, and CertificateRefused holds
+// from then on.
 class NavigatingBrowser : public Browser {
  public:
   using FailureHandler = std::function<void(const std::string& url, const std::string& why)>;
@@ -37,6 +39,7 @@ class NavigatingBrowser : public Browser {
 
   bool Visible() const { return visible_; }
   bool Busy() const { return request_ != 0; }
+  bool CertificateRefused() const { return certificateRefused_; }
   void SetFailureHandler(FailureHandler handler) { failure_ = std::move(handler); }
 
  private:
@@ -56,6 +59,7 @@ class NavigatingBrowser : public Browser {
   std::string location_;
   bool visible_ = false;
   bool quit_ = false;
+  bool certificateRefused_ = false;
 };
 
 }  // namespace webaccess::platform::batch

@@ -13,7 +13,8 @@ namespace webaccess::platform {
 // time-out, so a large file runs to its end. Bytes of the URL that may not
 // stand in a URL (blanks, control bytes, bytes above 0x7E) are escaped.
 // One handle serves every download, so its connection to the server stays
-// open for the next one.
+// open for the next one. The server's certificate is verified: against the
+// system's authorities, and also against a CA file when one is given.
 class CurlTransfer : public Transfer {
  public:
   // Gives the Cookie header value to send with a URL ("" for none).
@@ -24,12 +25,15 @@ class CurlTransfer : public Transfer {
   CurlTransfer(const CurlTransfer&) = delete;
   CurlTransfer& operator=(const CurlTransfer&) = delete;
   void SetCookieSource(CookieSource source) { cookies_ = std::move(source); }
+  // A PEM file of further authorities to trust; empty for none.
+  void SetCaFile(std::string caFile) { caFile_ = std::move(caFile); }
 
   TransferResult Download(const std::string& url, const Sink& sink) override;
 
  private:
   long connectTimeoutSeconds_;
   CookieSource cookies_;
+  std::string caFile_;
   void* handle_ = nullptr;  // the CURL easy handle (CURL is void), made at the first download
 };
 

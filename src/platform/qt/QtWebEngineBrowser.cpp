@@ -1,16 +1,34 @@
 #include "platform/qt/QtWebEngineBrowser.h"
 
+#include <QSslCertificate>
 #include <QUrl>
+#include <QWebEngineCertificateError>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <utility>
+#include <vector>
 
 #include "platform/curl/CurlTransfer.h"
 #include "platform/qt/EngineUrl.h"
+#include "platform/system/CaFile.h"
 
 namespace webaccess::platform {
+namespace {
+
+// True when the chain the server sent verifies for the page's host against
+// the authorities of the CA file; otherwise `why` says why not.
+bool VerifiesWithCaFile(const QWebEngineCertificateError& error, const std::string& caFile,
+                        std::string& why) {
+  std::vector<std::string> chain;
+  for (const QSslCertificate& certificate : error.certificateChain()) {
+    chain.push_back(certificate.toPem().toStdString());
+  }
+  return ChainVerifies(chain, error.url().host().toStdString(), caFile, &why);
+}
+
+}  // namespace
 
 QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
     : scale_(scale),
@@ -23,13 +41,31 @@ QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
   profile_->setHttpCacheType(QWebEngineProfile::NoCache);
   // No icon requests to the server besides the pages themselves.
   profile_->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
-  view_->setPage(new QWebEnginePage(profile_.get(), view_));
+  auto* page = new QWebEnginePage(profile_.get(), view_);
+  view_->setPage(page);
+  QObject::connect(page, &QWebEnginePage::certificateError, view_,
+                   [this](QWebEngineCertificateError error) {
+                     std::string why;
+                     if (!caFile_.empty() && VerifiesWithCaFile(error, caFile_, why)) {
+                       error.acceptCertificate();
+                       return;
+                     }
+                     refused_ = error.description().toStdString();
+                     if (!why.empty()) *refused_ += " (with the CA file: " + why + ")";
+                     error.rejectCertificate();
+                   });
   view_->setObjectName(QStringLiteral("WebBrowser"));
   view_->hide();
   QObject::connect(view_, &QWebEngineView::loadStarted, view_, [this] { loading_ = true; });
   QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool) {
     loading_ = false;
     if (quit_) return;
+    if (refused_) {
+      // Nothing went out; the run cannot go on with this server.
+      next_.reset();
+      NotifyCertificateRefused(*std::exchange(refused_, std::nullopt));
+      return;
+    }
     if (next_) {
       // This load was stopped for a newer request: not reported, the newer
       // one goes out now.
@@ -77,6 +113,8 @@ void QtWebEngineBrowser::SetVisible(bool visible) {
 void QtWebEngineBrowser::SetHeight(int twips) {
   if (view_ != nullptr) view_->resize(view_->width(), scale_.ToPixelsY(twips));
 }
+
+void QtWebEngineBrowser::SetCaFile(const std::string& caFile) { caFile_ = caFile; }
 
 void QtWebEngineBrowser::Quit() {
   quit_ = true;

@@ -29,6 +29,12 @@ namespace webaccess::platform {
 // LocationURL gives the page's URL as the server wrote it (ServerWrittenUrl).
 // After Quit the browser stops loading, ignores further requests and
 // reports nothing more.
+//
+// A certificate that the engine does not trust is refused, never offered to
+// the user to accept: the load stops before its request goes out, and the
+// refusal handler runs instead of the completion handler. The one exception
+// is a chain that verifies, for the page's host, against the authorities of
+// the CA file given to SetCaFile (ChainVerifies).
 class QtWebEngineBrowser final : public Browser {
  public:
   // The view is created hidden, as a child of `parent`.
@@ -43,6 +49,9 @@ class QtWebEngineBrowser final : public Browser {
   void SetHeight(int twips) override;
   void Quit() override;
 
+  // A PEM file of further authorities to trust; empty for none.
+  void SetCaFile(const std::string& caFile);
+
   QWebEngineView* View() const { return view_; }
   QWebEngineProfile* Profile() const { return profile_.get(); }
   const EngineCookies& Cookies() const { return *cookies_; }
@@ -53,8 +62,10 @@ class QtWebEngineBrowser final : public Browser {
   std::unique_ptr<EngineCookies> cookies_;
   QPointer<QWebEngineView> view_;
   bool quit_ = false;
-  bool loading_ = false;      // a load has started and not yet finished
-  std::optional<QUrl> next_;  // to load once the stopped load has ended
+  bool loading_ = false;                // a load has started and not yet finished
+  std::optional<QUrl> next_;            // to load once the stopped load has ended
+  std::optional<std::string> refused_;  // why the load under way lost its certificate
+  std::string caFile_;
 };
 
 }  // namespace webaccess::platform
