@@ -55,7 +55,6 @@ class NavigatingBrowser : public Browser {
   std::string current_;  // the URL of the hop under way, as written
   std::string location_;
   bool visible_ = false;
-  bool quit_ = false;
 };
 
 }  // namespace webaccess::platform::batch
