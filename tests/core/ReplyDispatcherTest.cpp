@@ -303,13 +303,13 @@ TEST_F(Dispatcher, ARequestUrlComingBackUnchangedIsIgnored) {
   EXPECT_TRUE(Reply("https://main.example.com/Zq3/V7Main.asp?ACTION=REQ&TheRecord=1").empty());
 }
 
-// The wait timer's side: the records have started, and the test starts the
-// timer as a batch-done request would.
+// The wait timer's side: picking up only, the first count has sent the
+// pick-up request and the poll timer runs.
 class Waiting : public Dispatcher {
  protected:
   Waiting() {
     Step(kPickUpMenu);
-    Step(kCountNone);  // the pick-up request; the timer runs
+    Step(kCountNone);
   }
 };
 
