@@ -19,7 +19,7 @@ namespace webaccess::fuzz {
 // navigations, timer ticks, answers, downloads and menu choices.
 void FuzzReplyDispatcher(const std::uint8_t* data, std::size_t size);
 // A reply URL: normalised, its escaped blanks decoded, and taken apart by
-// ParseReply as a message reply.
+// the reply parser.
 void FuzzReplyParse(const std::uint8_t* data, std::size_t size);
 // The input as DOWN.TXT, converted and compared with a plain reading of the
 // conversion rules.

@@ -48,8 +48,6 @@ using webaccess::ui::Program;
 using webaccess::window_e2e::ModalScript;
 using webaccess::window_e2e::WaitUntil;
 
-const QString kComplete = QStringLiteral("Tranfers complete, Press Exit To Continue.");
-
 void LeaveLoudly(int status) {
   std::fprintf(stderr, "the program ended at once with status %d\n", status);
   std::fflush(stderr);
@@ -219,7 +217,7 @@ int Run(int limitSeconds) {
   timer.start();
   program->Window().cmdStart()->click();
   const bool complete =
-      WaitUntil([&] { return program->Window().lblDisplay()->text() == kComplete; },
+      WaitUntil([&] { return program->Form().Outcome() == webaccess::app::RunOutcome::Complete; },
                 std::chrono::seconds(limitSeconds));
   std::printf("run_complete %d seconds %.3f\n", complete ? 1 : 0,
               static_cast<double>(timer.elapsed()) / 1e3);

@@ -58,7 +58,8 @@ void MainForm::SetReplyText(const std::string& text) {
   txtURL_Change();
 }
 
-void MainForm::ArrangeLayout(std::int16_t mode) {
+void MainForm::ArrangeLayout(Layout mode) {
+  layout_ = mode;
   const LayoutChange change =
       app::ArrangeLayout(mode, platform_.view.Geometry(), platform_.screen.WidthTwips(),
                          platform_.screen.HeightTwips());
@@ -66,13 +67,19 @@ void MainForm::ArrangeLayout(std::int16_t mode) {
   platform_.view.SetGeometry(change.window);
 }
 
+RunOutcome MainForm::Outcome(bool nothingUnderWay) const {
+  if (ended_ != RunOutcome::Running) return ended_;
+  if (layout_ == Layout::Expanded) return RunOutcome::WaitingForUserInServerPage;
+  return nothingUnderWay ? RunOutcome::CannotGoOn : RunOutcome::Running;
+}
+
 void MainForm::Form_Load() {
   Guarded([this] {
-    ArrangeLayout(1);
-    run_.InquiriesDone = kFalse;
-    run_.AbortSeen = kFalse;
-    run_.PickUpPending = kTrue;
-    globals_.CompletedSeen = kFalse;
+    ArrangeLayout(Layout::Compact);
+    run_.InquiriesDone = false;
+    run_.AbortSeen = false;
+    run_.PickUpPending = true;
+    globals_.CompletedSeen = false;
     run_.PollTicks = 0;
     run_.WaitTicks = 0;
     run_.BatchCount = 0;

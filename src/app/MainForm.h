@@ -6,8 +6,11 @@
 #include <string_view>
 
 #include "app/ProgramGlobals.h"
+#include "app/RunOutcome.h"
+#include "app/WindowLayout.h"
 #include "files/WorkFiles.h"
 #include "platform/Platform.h"
+#include "protocol/Reply.h"
 #include "protocol/ServerTable.h"
 
 namespace webaccess::app {
@@ -17,31 +20,39 @@ inline constexpr const char* kDesignedCaption = "Request Records From Vantorel -
 // The main window's logic, without the window: the run variables, the
 // conversation with the server and the work files. The window (or the batch
 // runner) forwards its events here; everything the logic needs from outside
-// comes through the platform interfaces.
+// comes through the platform interfaces. The member functions are defined
+// in files named for what they hold: MainForm.cpp (load, layout, outcome),
+// OrderConfirmation.cpp (activation, Start, pick-up menu), Exit.cpp,
+// Navigation.cpp (NavigateServer, the server menu), Senders.cpp (logon,
+// records, batch done, count), ReplyDispatcher.cpp (txtURL_Change and the
+// replies), Waiting.cpp (tmrWait_Timer, ResumeAfterMessages), PickUp.cpp
+// (download, ConvertDownload, delete). protocol/ holds the protocol's own
+// pieces: page URLs, the server table, the server codes, the reply parser.
 //
 // The conversation. Every request is a navigation; every reply is the URL at
 // which the server's redirects end, copied into txtURL, whose change runs
-// the dispatcher:
+// the dispatcher (protocol::ReadReply says which reply it is):
 //
 //   Start ─ SendLogon ── V7Begin ──────────► ACTION=LOGON (CID=,UID=)
-//                                               │ ReplyState 2
+//                                               │ ReplyState Count
 //        ┌── V7Message ◄─────────────────────────┘
 //        │   ACTION=MSG REPLY=n|TEXT ─► ParseReply ─► V7Message again
 //        └─► ACTION=MSG <NONE> ─► ResumeAfterMessages:
 //              AbortSeen ─► "Program Aborted by Web Server, Press Exit"
-//              1 ─► SendNextRecord   2 ─► RequestCount   4 ─► run complete
+//              NextRecord ─► SendNextRecord   Count ─► RequestCount
+//              Complete ─► run complete
 //
 //   SendNextRecord ─ V7Main REQ &TheRecord=id!record ─► ACTION=NEXT ─► again
 //                  ─ V7Main DONE &Batch=id (11th call, or the file ended)
 //                  ─ V7Main DONE &Batch=PICKUP (picking up only)
 //                        └─► tmrWait, 10 s ─► tick: V7Count (ticks 1, 2),
-//                                             V7Message, ReplyState 2 (tick 3)
+//                                             V7Message, ReplyState Count (tick 3)
 //   V7Count ─► ACTION=COUNT REPLY=NONE   first count: records start
 //                                        later: tmrWait 10 s again
 //                          REPLY=OKAY   ─► PickUpResponses: DOWN.TXT,
 //                                          ConvertDownload, V7Delete
 //                          REPLY=DELETE ─► V7Delete
-//   V7Delete ─► ACTION=DELETED ─► next batch, or ReplyState 4 and V7Message
+//   V7Delete ─► ACTION=DELETED ─► next batch, or ReplyState Complete and V7Message
 //   any ─► ACTION=EXIT REPLY=code ─► frmMessage, the program ends
 //   any ─► V7LOGIN.ASP, ACTION=TERMINAL ─► the window expands for the user
 class MainForm {
@@ -56,9 +67,11 @@ class MainForm {
   void Form_Activate();
   void cmdStart_Click();
   void cmdExit_Click();
-  // What Exit does once its question is answered Yes: the browser quits,
-  // INQUIRY.QDK is deleted, the run's server messages are shown, and the
-  // main window is unloaded. A runner without a window calls it directly.
+  // What Exit does once its question is answered Yes: the browser is told
+  // to quit, INQUIRY.QDK is deleted, the run's server messages are shown,
+  // and the main window is unloaded. Nothing here stops the wait timer or
+  // the browser: while the message window is open the run goes on. A runner
+  // without a window calls it directly.
   void ConfirmedExit();
   void Form_Unload();
   void mnu_Pick_Up_Click();
@@ -82,14 +95,19 @@ class MainForm {
   void SendBatchDone();
   void RequestCount();
   void txtURL_Change();
-  void ParseReply(std::string& reply);
+  void ParseReply(const protocol::Reply& reply);
   void ResumeAfterMessages();
   void PickUpResponses();
-  void ArrangeLayout(std::int16_t mode);
+  void ArrangeLayout(Layout mode);
 
   // The hidden reply field: setting a different text runs txtURL_Change.
   void SetReplyText(const std::string& text);
   const std::string& ReplyText() const { return txtURL_; }
+
+  // How the run has ended or stands. A runner that knows that nothing is
+  // under way (no request in flight, no tick due) passes `nothingUnderWay`:
+  // a run that is neither ended nor waiting for the user then cannot go on.
+  RunOutcome Outcome(bool nothingUnderWay = false) const;
 
   ProgramGlobals& Globals() { return globals_; }
   RunVariables& Run() { return run_; }
@@ -105,10 +123,10 @@ class MainForm {
   void SetEnabled(platform::Control control, bool enabled);
   void MessageCheck();
   void DeleteRequest();
-  void LogonAcknowledged(const std::string& reply);
-  void CountReply(const std::string& reply);
+  void LogonAcknowledged(const protocol::Reply& reply);
+  void CountReply(const protocol::Reply& reply);
   void DeleteAcknowledged();
-  void ServerErrorCode(const std::string& reply);
+  void ServerErrorCode(const protocol::Reply& reply);
   void ConfirmOrder();
   bool DownloadResponses();
 
@@ -121,6 +139,8 @@ class MainForm {
   std::string caption_;
   std::string txtURL_;
   bool waitQuestionOpen_ = false;
+  Layout layout_ = Layout::Compact;         // as ArrangeLayout last left the window
+  RunOutcome ended_ = RunOutcome::Running;  // how the run ended, as the status last said
 };
 
 }  // namespace webaccess::app

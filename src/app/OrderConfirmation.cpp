@@ -16,26 +16,26 @@ void MainForm::Form_Activate() {
     // Only the first activation selects the main server: a later one (the
     // request list or the message window closing) keeps the user's choice,
     // which lblServer still names.
-    if (run_.FirstTime == "NO") return;
+    if (!run_.FirstTime) return;
     globals_.ServerBase = settings_.servers.main.baseUrl;
     ConfirmOrder();
   });
 }
 
 void MainForm::ConfirmOrder() {
-  run_.FirstTime = "NO";
-  run_.PickUpOnly = kFalse;
+  run_.FirstTime = false;
+  run_.PickUpOnly = false;
   SetText(Control::Caption, std::string(kDesignedCaption) + kVersion);
   run_.OrderCount = files::CountInquiries(files_.channels());
-  if (run_.OrderCount == 0) run_.PickUpOnly = kTrue;
+  if (run_.OrderCount == 0) run_.PickUpOnly = true;
 
   auto& dialogs = platform_.dialogs;
-  if (run_.PickUpOnly != kFalse) {
+  if (run_.PickUpOnly) {
     if (dialogs.AskYesNo(kQuestionTitle, "NOTHING FLAGGED TO ORDER\r\nARE YOU JUST PICKING UP?") !=
         Answer::Yes) {
       EndAtOnce();
     }
-    run_.PickUpOnly = kTrue;
+    run_.PickUpOnly = true;
     SetText(Control::lblOrdering, "Just Picking Up");
     return;
   }
@@ -55,7 +55,7 @@ void MainForm::ConfirmOrder() {
     return;
   }
   if (dialogs.AskYesNo(kQuestionTitle, "ARE YOU JUST PICKING UP?") != Answer::Yes) EndAtOnce();
-  run_.PickUpOnly = kTrue;
+  run_.PickUpOnly = true;
   run_.OrderCount = 0;
   SetText(Control::lblOrdering, "Just Picking Up");
 }
@@ -75,7 +75,7 @@ void MainForm::cmdStart_Click() {
 
 void MainForm::mnu_Pick_Up_Click() {
   Guarded([this] {
-    run_.PickUpOnly = kTrue;
+    run_.PickUpOnly = true;
     SetText(Control::lblOrdering, "Just Picking Up");
     run_.OrderCount = 0;
   });

@@ -7,16 +7,11 @@
 
 namespace webaccess::app {
 
-// Flags are 16-bit integers: true is -1, false 0.
-using Flag = std::int16_t;
-inline constexpr Flag kTrue = -1;
-inline constexpr Flag kFalse = 0;
-
 inline constexpr const char* kVersion = "1.15";
 
 // The program-wide state.
 struct ProgramGlobals {
-  Flag CompletedSeen = kFalse;
+  bool CompletedSeen = false;
   std::string ServerBase;
   std::string ServerMessages;  // each message followed by CR LF
   FixedField<7> CompanyNumber;
@@ -25,20 +20,29 @@ struct ProgramGlobals {
   FixedField<6> UserPassword;
 };
 
+// What ResumeAfterMessages does once the message check has found no more
+// messages.
+enum class AfterMessages : std::uint8_t {
+  Nothing,     // before the logon is acknowledged
+  NextRecord,  // send the next record (or the batch-done request)
+  Count,       // ask for the response count
+  Complete,    // the run is complete
+};
+
 // The run variables of the main window. Counters are 16-bit.
 struct RunVariables {
-  Flag PickUpPending = kFalse;
-  Flag AbortSeen = kFalse;
-  Flag PickUpOnly = kFalse;
-  Flag InquiriesDone = kFalse;
+  bool PickUpPending = false;  // responses of an earlier run may still wait
+  bool AbortSeen = false;      // a server message held "ABORT"
+  bool PickUpOnly = false;     // the run sends no records
+  bool InquiriesDone = false;  // the inquiry file has been read to its end
   std::int16_t BatchCount = 0;
   std::int16_t WaitTicks = 0;
-  std::int16_t ReplyState = 0;
+  AfterMessages ReplyState = AfterMessages::Nothing;
   std::int16_t RecordsSent = 0;
   std::int16_t PollTicks = 0;
   std::int16_t OrderCount = 0;
   std::string BatchId;
-  std::string FirstTime;
+  bool FirstTime = true;  // the main window has not been activated yet
 };
 
 // Adds one, stopping at the largest 16-bit value instead of overflowing.

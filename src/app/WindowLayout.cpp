@@ -12,11 +12,11 @@ int CentredOffset(int screen, int window) {
 
 }  // namespace
 
-LayoutChange ArrangeLayout(std::int16_t mode, const platform::WindowRect& window, int screenWidth,
+LayoutChange ArrangeLayout(Layout mode, const platform::WindowRect& window, int screenWidth,
                            int screenHeight) {
   LayoutChange change{window, false};
   platform::WindowRect& w = change.window;
-  if (mode == 1) {
+  if (mode == Layout::Compact) {
     if (w.height <= kCompactBound) return change;
     w.height = kCompactHeight;
     w.left = CentredOffset(screenWidth, w.width);

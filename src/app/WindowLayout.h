@@ -12,14 +12,18 @@ inline constexpr int kExpandedHeight = 8400;
 inline constexpr int kExpandedBound = 7500;
 inline constexpr int kBrowserExpandedHeight = 6100;
 
+// The main window's two layouts: compact, or expanded so that the server's
+// page in the browser can be seen and used.
+enum class Layout : std::uint8_t { Compact, Expanded };
+
 struct LayoutChange {
   platform::WindowRect window;
   bool browserHeightSet = false;  // the browser takes its expanded height
 };
 
-// The main window's two layouts: mode 1 compact, any other mode expanded.
-// Positions and sizes in twips; screen size in twips.
-LayoutChange ArrangeLayout(std::int16_t mode, const platform::WindowRect& window, int screenWidth,
+// The window arranged in `mode`. Positions and sizes in twips; screen size
+// in twips.
+LayoutChange ArrangeLayout(Layout mode, const platform::WindowRect& window, int screenWidth,
                            int screenHeight);
 
 }  // namespace webaccess::app

@@ -8,7 +8,7 @@ namespace webaccess::batch {
 
 // The program's exit statuses.
 enum ExitStatus : int {
-  kRunComplete = 0,         // "Tranfers complete"
+  kRunComplete = 0,         // the run is complete
   kRunAborted = 1,          // the server aborted the run
   kServerErrorCode = 2,     // the server ended the program with one of its listed codes
   kTimeLimit = 3,           // --time-limit passed

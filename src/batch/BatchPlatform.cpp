@@ -9,11 +9,6 @@ namespace {
 
 using platform::Control;
 
-constexpr const char* kCompleteText = "Tranfers complete, Press Exit To Continue.";
-constexpr const char* kAbortedText = "Program Aborted by Web Server, Press Exit";
-// The expanded layout is at least this high.
-constexpr int kExpandedHeight = 7500;
-
 std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
@@ -65,8 +60,6 @@ void TerminalView::SetText(Control control, const std::string& text) {
   switch (control) {
     case Control::lblDisplay:
       label = "Status";
-      if (text == kCompleteText) ended_ = RunEnd::Complete;
-      if (text == kAbortedText) ended_ = RunEnd::Aborted;
       break;
     case Control::lblOrdering:
       label = "Ordering";
@@ -84,8 +77,6 @@ void TerminalView::SetText(Control control, const std::string& text) {
   }
   output_.Print(std::string(label) + ": " + text);
 }
-
-bool TerminalView::Expanded() const { return rect_.height >= kExpandedHeight; }
 
 TerminalDialogs::TerminalDialogs(Output& output, bool allYes, std::deque<bool> answers,
                                  std::function<std::optional<long long>()> timeLeftMs)

@@ -40,13 +40,9 @@ class Output {
 };
 
 // The main window as lines of text: every change of the status, ordering
-// and server labels is printed. It also tells the runner when the run has
-// ended and whether the window was expanded for the user to work in the
-// browser page.
+// and server labels is printed.
 class TerminalView : public platform::MainView {
  public:
-  enum class RunEnd { None, Complete, Aborted };
-
   explicit TerminalView(Output& output) : output_(output) {}
 
   void SetText(platform::Control control, const std::string& text) override;
@@ -54,15 +50,11 @@ class TerminalView : public platform::MainView {
   platform::WindowRect Geometry() const override { return rect_; }
   void SetGeometry(const platform::WindowRect& rect) override { rect_ = rect; }
 
-  RunEnd Ended() const { return ended_; }
-  bool Expanded() const;
-
  private:
   Output& output_;
   std::map<platform::Control, std::string> texts_;
   // The designed client area with borders, title and menu bar.
   platform::WindowRect rect_{0, 0, 12225, 9840};
-  RunEnd ended_ = RunEnd::None;
 };
 
 // Questions answered from the answer list, or all Yes; when the list has run

@@ -58,8 +58,12 @@ int Runner::Drive() {
     runStarted_ = true;
     form_->cmdStart_Click();
     for (;;) {
-      if (view_.Ended() != TerminalView::RunEnd::None) return Finish(view_.Ended());
-      if (browser_.CertificateRefused()) {
+      const bool idle = loop_.Idle();
+      const app::RunOutcome outcome = form_->Outcome(idle);
+      if (outcome == app::RunOutcome::Complete || outcome == app::RunOutcome::AbortedByServer) {
+        return Finish(outcome);
+      }
+      if (outcome == app::RunOutcome::CertificateRefused) {
         output_.Report(
             "webaccess-batch: the server's certificate was refused, so nothing was sent to it; "
             "trust its authority through the system's store or WEBACCESS_CA_FILE.");
@@ -67,8 +71,8 @@ int Runner::Drive() {
       }
       const std::optional<long long> left = TimeLeftMs();
       if (left && *left <= 0) throw TimeLimitReached{};
-      if (loop_.Idle()) {
-        if (view_.Expanded()) {
+      if (idle) {
+        if (outcome == app::RunOutcome::WaitingForUserInServerPage) {
           output_.Report(
               "webaccess-batch: the server wants the user to work in its page (a logon page or "
               "a terminal action), and there is no page to show; give the credentials on the "
@@ -88,10 +92,10 @@ int Runner::Drive() {
   }
 }
 
-int Runner::Finish(TerminalView::RunEnd end) {
+int Runner::Finish(app::RunOutcome outcome) {
   form_->ConfirmedExit();
   if (process_.UnloadAsked()) form_->Form_Unload();
-  return end == TerminalView::RunEnd::Complete ? kRunComplete : kRunAborted;
+  return outcome == app::RunOutcome::Complete ? kRunComplete : kRunAborted;
 }
 
 int Runner::CloseWindow(int status) {

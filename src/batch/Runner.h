@@ -46,7 +46,7 @@ class Runner {
 
  private:
   int Drive();
-  int Finish(TerminalView::RunEnd end);
+  int Finish(app::RunOutcome outcome);
   int CloseWindow(int status);
   std::optional<long long> TimeLeftMs() const;
 

@@ -36,22 +36,6 @@ TEST(TerminalView, PrintsEachChangeOfTheThreeLabelsOnly) {
   EXPECT_EQ(terminal.printed, (std::vector<std::string>{"Status: Checking for response...",
                                                         "Ordering: Ordering  3 Records",
                                                         "Server: Alternate Server", "Status: "}));
-  EXPECT_EQ(view.Ended(), TerminalView::RunEnd::None);
-}
-
-TEST(TerminalView, KnowsHowTheRunEndedAndWhetherTheWindowWasExpanded) {
-  RecordingTerminal terminal;
-  Output output(terminal);
-  TerminalView complete(output);
-  complete.SetText(Control::lblDisplay, "Tranfers complete, Press Exit To Continue.");
-  EXPECT_EQ(complete.Ended(), TerminalView::RunEnd::Complete);
-  TerminalView aborted(output);
-  aborted.SetText(Control::lblDisplay, "Program Aborted by Web Server, Press Exit");
-  EXPECT_EQ(aborted.Ended(), TerminalView::RunEnd::Aborted);
-  aborted.SetGeometry({0, 0, 12225, 8400});
-  EXPECT_TRUE(aborted.Expanded());
-  aborted.SetGeometry({0, 0, 12225, 2055});
-  EXPECT_FALSE(aborted.Expanded());
 }
 
 TEST(TerminalDialogs, AnswerFromTheListThenTheTerminalThenNo) {

@@ -1,11 +1,10 @@
-// Page URLs, the values placed in them, reply decoding and the server settings.
+// Page URLs, the values placed in them, the decoding of blanks and the server settings.
 #include "protocol/PageUrl.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "protocol/Reply.h"
 #include "protocol/ServerTable.h"
 
 namespace webaccess::protocol {
@@ -37,13 +36,6 @@ TEST(DecodeSpacesTest, ReplacesEachEscapeOnceFromLeftToRight) {
   EXPECT_EQ(DecodeSpaces("%2020"), " 20");
   EXPECT_EQ(DecodeSpaces("%%2020"), "% 20");
   EXPECT_EQ(DecodeSpaces("A%2C"), "A%2C");
-}
-
-TEST(ReplyTest, NormalisingUpperCasesAndTrimsBlanks) {
-  EXPECT_EQ(NormaliseReply("  http://h/x?action=next  "), "HTTP://H/X?ACTION=NEXT");
-  EXPECT_EQ(NormaliseReply("   "), "");
-  EXPECT_EQ(ValueAfterReply("X?REPLY=NONE&T=1"), std::optional<std::string_view>("NONE&T=1"));
-  EXPECT_EQ(ValueAfterReply("X?ACTION=COUNT"), std::nullopt);
 }
 
 class SettingsTest : public ::testing::Test {

@@ -1,5 +1,6 @@
 // The reply dispatcher and the wait timer, reply by reply: the server stays
-// silent and the test hands the client each final URL itself.
+// silent and the test hands the client each final URL itself. Each state is
+// reached through the conversation, never by setting the run's variables.
 #include <gtest/gtest.h>
 
 #include "support/Harness.h"
@@ -7,17 +8,34 @@
 namespace webaccess::testing {
 namespace {
 
+using app::RunOutcome;
 using platform::Answer;
 using platform::Control;
 
 const std::string kCount = "Zq3/V7Count.asp?ACTION=";
 const std::string kMessage = "Zq3/V7Message.asp?ACTION=";
 const std::string kDelete = "Zq3/V7Delete.asp?ACTION=";
+const std::string kRecord = "Zq3/V7Main.asp?ACTION=REQ&TheRecord=143015!";
+const std::string kPickUp = "Zq3/V7Main.asp?ACTION=DONE&Batch=PICKUP";
+const std::string kBatchDone = "Zq3/V7Main.asp?ACTION=DONE&Batch=143015";
 
-class Dispatcher : public ::testing::Test {
- protected:
-  Dispatcher() {
-    WriteFile("INQUIRY.QDK", InquiryLines(12));
+// Steps that are not replies.
+const std::string kTick = "tick";
+const std::string kPickUpMenu = "menu: just picking up";
+
+const std::string kLogonAck = "ACTION=LOGON&CID=1234567&UID=ABC123";
+const std::string kNoMessages = "ACTION=MSG&REPLY=<NONE>";
+const std::string kCountNone = "ACTION=COUNT&REPLY=NONE";
+const std::string kNotBackYet = "Not back yet, will try again in 10 seconds.";
+const std::string kAborted = "Program Aborted by Web Server, Press Exit";
+const std::string kComplete = "Tranfers complete, Press Exit To Continue.";
+
+// The client with an order of `records` records, loaded, confirmed and
+// started: the logon request is out and no reply has come.
+class Conversation {
+ public:
+  explicit Conversation(int records = 12) {
+    WriteFile("INQUIRY.QDK", InquiryLines(records));
     h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
     h.Open();
     h.form->cmdStart_Click();
@@ -25,7 +43,21 @@ class Dispatcher : public ::testing::Test {
     h.dialogs.asked.clear();
   }
 
-  // The client's reaction to one final URL: the requests it made.
+  // The client's reaction to one step (a reply, a tick or the pick-up menu):
+  // the requests it made.
+  std::vector<std::string> Step(const std::string& step) {
+    if (step == kTick) {
+      h.browser.requests.clear();
+      h.Tick();
+      h.RunUntilIdle(0);
+      return h.Requests();
+    }
+    if (step == kPickUpMenu) {
+      h.form->mnu_Pick_Up_Click();
+      return {};
+    }
+    return Reply(At(step));
+  }
   std::vector<std::string> Reply(const std::string& url) {
     h.browser.requests.clear();
     h.browser.Complete(url);
@@ -34,79 +66,236 @@ class Dispatcher : public ::testing::Test {
   }
   std::string At(const std::string& query) { return h.server.Reply(query); }
 
+  // Polls `ticks` times while nothing comes back, answering each request
+  // a tick makes as a server that has nothing yet would.
+  void PollWithoutProgress(int ticks) {
+    for (int i = 0; i < ticks; ++i) {
+      std::vector<std::string> asked = Step(kTick);
+      if (asked == std::vector<std::string>{kMessage}) asked = Step(kNoMessages);
+      ASSERT_EQ(asked, std::vector<std::string>{kCount}) << "tick " << i;
+      Step(kCountNone);
+    }
+  }
+
   Harness h;
 };
+
+class Dispatcher : public ::testing::Test, public Conversation {};
+
+// One step in a state the steps before it lead to.
+struct DispatchRow {
+  const char* name;
+  std::vector<std::string> before = {};  // the steps that lead to the state
+  std::string step;                      // the step under test
+  std::vector<std::string> requests;
+  int records = 12;  // the order's size
+  std::optional<std::string> display = std::nullopt;
+  std::optional<bool> timerRunning = std::nullopt;
+  RunOutcome outcome = RunOutcome::Running;
+};
+
+const DispatchRow kDispatchRows[] = {
+    {.name = "the end of the message check after the logon asks for the count",
+     .before = {kLogonAck},
+     .step = kNoMessages,
+     .requests = {kCount}},
+    {.name = "the end of a message check before the logon acknowledgement does nothing",
+     .step = kNoMessages,
+     .requests = {},
+     .display = ""},
+    {.name = "a message check without its parts ends like one with none",
+     .before = {kLogonAck},
+     .step = "ACTION=MSG&REPLY=NOBAR",
+     .requests = {kCount}},
+    {.name = "a message check without a value ends like one with none",
+     .before = {kLogonAck},
+     .step = "ACTION=MSG",
+     .requests = {kCount}},
+    {.name = "a message asks for the next one",
+     .before = {kLogonAck},
+     .step = "ACTION=MSG&REPLY=7|SERVER%20IS%20BUSY",
+     .requests = {kMessage}},
+    {.name = "the first count NONE starts the records", .step = kCountNone, .requests = {kRecord}},
+    {.name = "a later count NONE waits for the timer",
+     .before = {kCountNone},
+     .step = kCountNone,
+     .requests = {},
+     .display = kNotBackYet,
+     .timerRunning = true},
+    {.name = "count values are compared whole",
+     .before = {kCountNone},
+     .step = "ACTION=COUNT&REPLY=NONE&T=1",
+     .requests = {},
+     .timerRunning = false},
+    {.name = "an unknown count value does nothing",
+     .before = {kCountNone},
+     .step = "ACTION=COUNT&REPLY=MAYBE",
+     .requests = {},
+     .timerRunning = false},
+    {.name = "a count without a value does nothing",
+     .before = {kCountNone},
+     .step = "ACTION=COUNT",
+     .requests = {},
+     .timerRunning = false},
+    {.name = "the values are read upper-cased",
+     .before = {kCountNone},
+     .step = "action=count&reply=none",
+     .requests = {},
+     .timerRunning = true},
+    {.name = "a count DELETE asks for the deletion",
+     .step = "ACTION=COUNT&REPLY=DELETE",
+     .requests = {kDelete}},
+    {.name = "after the first count NONE the end of a message check sends a record",
+     .before = {kCountNone},
+     .step = kNoMessages,
+     .requests = {kRecord}},
+    {.name = "a record taken sends the next one",
+     .before = {kCountNone},
+     .step = "action=next",
+     .requests = {kRecord}},
+    {.name = "the eleventh call closes the batch",
+     .before = {kCountNone, "ACTION=NEXT", "ACTION=NEXT", "ACTION=NEXT", "ACTION=NEXT",
+                "ACTION=NEXT", "ACTION=NEXT", "ACTION=NEXT", "ACTION=NEXT", "ACTION=NEXT"},
+     .step = "ACTION=NEXT",
+     .requests = {kBatchDone},
+     .timerRunning = true},
+    {.name = "while responses may wait, a deletion starts the records",
+     .step = "ACTION=DELETED",
+     .requests = {kRecord}},
+    {.name = "with records left, a deletion starts the next batch",
+     .before = {kCountNone},
+     .step = "ACTION=DELETED",
+     .requests = {kRecord}},
+    {.name = "with every record sent, a deletion checks the messages",
+     .before = {kCountNone, "ACTION=NEXT"},
+     .step = "ACTION=DELETED",
+     .requests = {kMessage},
+     .records = 1},
+    {.name = "with every record sent and deleted, the end of the message check completes",
+     .before = {kCountNone, "ACTION=NEXT", "ACTION=DELETED"},
+     .step = kNoMessages,
+     .requests = {},
+     .records = 1,
+     .display = kComplete,
+     .outcome = RunOutcome::Complete},
+    {.name = "picking up only without the completed marker asks for more",
+     .before = {kPickUpMenu, kCountNone, "ACTION=DELETED"},
+     .step = kNoMessages,
+     .requests = {kPickUp},
+     .timerRunning = true},
+    {.name = "an ABORT message ends the run when the message check ends",
+     .before = {kLogonAck, "ACTION=MSG&REPLY=1|aborted%20by%20operator"},
+     .step = kNoMessages,
+     .requests = {},
+     .display = kAborted,
+     .outcome = RunOutcome::AbortedByServer},
+    {.name = "an abort shows whatever follows the message check",
+     .before = {"ACTION=MSG&REPLY=1|ABORT"},
+     .step = "ACTION=MSG&REPLY=%3CNONE%3E<NONE>",
+     .requests = {},
+     .display = kAborted,
+     .outcome = RunOutcome::AbortedByServer},
+    {.name = "a logon page waits for the user",
+     .step = "https://main.example.com/Zq3/V7Login.asp?ACTION=LOGON&CID=1&UID=2",
+     .requests = {},
+     .outcome = RunOutcome::WaitingForUserInServerPage},
+    {.name = "a terminal action waits for the user",
+     .step = "ACTION=TERMINAL",
+     .requests = {},
+     .outcome = RunOutcome::WaitingForUserInServerPage},
+    {.name = "a record taken after the server's page goes on compact",
+     .before = {"ACTION=TERMINAL", kCountNone},
+     .step = "ACTION=NEXT",
+     .requests = {kRecord}},
+    {.name = "the first tick asks for the count",
+     .before = {kPickUpMenu, kCountNone},
+     .step = kTick,
+     .requests = {kCount},
+     .timerRunning = false},
+    {.name = "the third tick checks the messages",
+     .before = {kPickUpMenu, kCountNone, kTick, kCountNone, kTick, kCountNone},
+     .step = kTick,
+     .requests = {kMessage}},
+    {.name = "the end of the tick's message check asks for the count",
+     .before = {kPickUpMenu, kCountNone, kTick, kCountNone, kTick, kCountNone, kTick},
+     .step = kNoMessages,
+     .requests = {kCount}},
+    {.name = "the fourth tick asks for the count again",
+     .before = {kPickUpMenu, kCountNone, kTick, kCountNone, kTick, kCountNone, kTick, kNoMessages,
+                kCountNone},
+     .step = kTick,
+     .requests = {kCount}},
+};
+
+TEST(DispatchTable, EachStepFollowsFromTheStateTheConversationReached) {
+  for (const DispatchRow& row : kDispatchRows) {
+    SCOPED_TRACE(row.name);
+    Conversation c(row.records);
+    for (const std::string& step : row.before) c.Step(step);
+    const std::vector<std::string> requests = c.Step(row.step);
+    ASSERT_EQ(requests.size(), row.requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+      EXPECT_TRUE(requests[i].starts_with(row.requests[i])) << requests[i];
+    }
+    if (row.display) {
+      EXPECT_EQ(c.h.Display(), *row.display);
+    }
+    if (row.timerRunning) {
+      EXPECT_EQ(c.h.timer.Running(), *row.timerRunning);
+    }
+    EXPECT_EQ(c.h.form->Outcome(), row.outcome);
+  }
+}
 
 TEST_F(Dispatcher, BlankTextIsIgnored) {
   EXPECT_TRUE(Reply("   ").empty());
   EXPECT_TRUE(Reply("").empty());
 }
 
-TEST_F(Dispatcher, RepliesMatchWhateverTheirCase) {
-  h.Run().PickUpPending = app::kFalse;
-  EXPECT_EQ(Reply(At("action=next")).size(), 1u);
-  EXPECT_EQ(h.Run().RecordsSent, 1);
-}
-
 TEST_F(Dispatcher, ALogonPageOnlyEnlargesTheWindow) {
   EXPECT_TRUE(Reply("https://main.example.com/Zq3/V7Login.asp?ACTION=LOGON&CID=1&UID=2").empty());
   EXPECT_EQ(h.view.geometry.height, 8400);
   EXPECT_EQ(h.Globals().UserId.Value(), "ABC123");
-  EXPECT_TRUE(Reply(At("ACTION=TERMINAL")).empty());
 }
 
-TEST_F(Dispatcher, AnExitReplyWinsOverAnyOtherAction) {
-  EXPECT_THROW(Reply(At("ACTION=MSG&ACTION=EXIT&REPLY=ABORT")), ProgramEnded);
+TEST_F(Dispatcher, AnExitReplyWinsOverAnyOtherActionAndEndsTheProgram) {
+  EXPECT_THROW(Step("ACTION=MSG&ACTION=EXIT&REPLY=ABORT"), ProgramEnded);
+  EXPECT_EQ(h.form->Outcome(), RunOutcome::EndedByServerCode);
 }
 
 TEST_F(Dispatcher, TheLogonAcknowledgementReplacesTheIds) {
-  EXPECT_EQ(Reply(At("ACTION=LOGON&CID=12345&UID=ab1")), std::vector<std::string>{kMessage});
+  EXPECT_EQ(Step("ACTION=LOGON&CID=12345&UID=ab1"), std::vector<std::string>{kMessage});
   EXPECT_EQ(h.Globals().CompanyNumber.Value(), "12345& ");
   EXPECT_EQ(h.Globals().UserId.Value(), "AB1   ");
-  EXPECT_EQ(h.Run().ReplyState, 2);
 }
 
 TEST_F(Dispatcher, ALogonAcknowledgementWithoutUidIsIgnored) {
-  EXPECT_TRUE(Reply(At("ACTION=LOGON&CID=7777777")).empty());
+  EXPECT_TRUE(Step("ACTION=LOGON&CID=7777777").empty());
   EXPECT_EQ(h.Globals().CompanyNumber.Value(), "1234567");
   EXPECT_EQ(h.Globals().UserId.Value(), "ABC123");
 }
 
-TEST_F(Dispatcher, CountValuesAreComparedWhole) {
-  h.Run().PickUpPending = app::kFalse;
-  EXPECT_TRUE(Reply(At("ACTION=COUNT&REPLY=NONE&T=1")).empty());
-  EXPECT_FALSE(h.timer.Running());
-  EXPECT_TRUE(Reply(At("ACTION=COUNT")).empty());
-  EXPECT_TRUE(Reply(At("ACTION=COUNT&REPLY=MAYBE")).empty());
-  EXPECT_TRUE(Reply(At("ACTION=COUNT&REPLY=none")).empty());
-  EXPECT_TRUE(h.timer.Running());
-  EXPECT_EQ(h.Display(), "Not back yet, will try again in 10 seconds.");
+TEST_F(Dispatcher, ALaterCountNoneIsTraced) {
+  Step(kCountNone);
+  Step(kCountNone);
   EXPECT_NE(ReadFile("TRACE.QDK").find(" Records not back yet\r\n"), std::string::npos);
 }
 
-TEST_F(Dispatcher, TheFirstCountNoneStartsTheRecords) {
-  const auto requests = Reply(At("ACTION=COUNT&REPLY=NONE"));
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_TRUE(requests[0].starts_with("Zq3/V7Main.asp?ACTION=REQ&TheRecord=143015!"));
-  EXPECT_EQ(h.Run().PickUpPending, app::kFalse);
-  EXPECT_EQ(h.Run().ReplyState, 1);
-}
-
-TEST_F(Dispatcher, MessageRepliesAreDecodedRecordedAndTheNextIsAskedFor) {
-  EXPECT_EQ(Reply(At("ACTION=MSG&REPLY=7|SERVER%20IS%20BUSY")), std::vector<std::string>{kMessage});
+TEST_F(Dispatcher, MessagesAreDecodedAndRecorded) {
+  Step("ACTION=MSG&REPLY=7|SERVER%20IS%20BUSY");
   EXPECT_EQ(h.Globals().ServerMessages, "SERVER IS BUSY\r\n");
   EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
-  EXPECT_EQ(h.Run().AbortSeen, app::kFalse);
-  Reply(At("ACTION=MSG&REPLY=1|aborted%20by%20operator"));
-  EXPECT_EQ(h.Run().AbortSeen, app::kTrue);
+  Step("ACTION=MSG&REPLY=1|aborted%20by%20operator");
   EXPECT_EQ(ReadFile("MESSAGE.QDK"), "SERVER IS BUSY\r\nABORTED BY OPERATOR\r\n");
+  Step("ACTION=MSG&REPLY=NOBAR");
+  EXPECT_EQ(h.Globals().ServerMessages, "SERVER IS BUSY\r\nABORTED BY OPERATOR\r\n");
 }
 
-TEST_F(Dispatcher, AMessageReplyWithoutItsPartsEndsTheCheckLikeNone) {
-  h.Run().ReplyState = 2;
-  EXPECT_EQ(Reply(At("ACTION=MSG&REPLY=NOBAR")), std::vector<std::string>{kCount});
-  EXPECT_EQ(Reply(At("ACTION=MSG")), std::vector<std::string>{kCount});
-  EXPECT_EQ(h.Globals().ServerMessages, "");
+TEST_F(Dispatcher, ARunnerThatFindsNothingUnderWayLearnsWhetherTheRunCanGoOn) {
+  EXPECT_EQ(h.form->Outcome(), RunOutcome::Running);
+  EXPECT_EQ(h.form->Outcome(true), RunOutcome::CannotGoOn);
+  Step("ACTION=TERMINAL");
+  EXPECT_EQ(h.form->Outcome(true), RunOutcome::WaitingForUserInServerPage);
 }
 
 TEST_F(Dispatcher, ARequestUrlComingBackUnchangedIsIgnored) {
@@ -114,98 +303,58 @@ TEST_F(Dispatcher, ARequestUrlComingBackUnchangedIsIgnored) {
   EXPECT_TRUE(Reply("https://main.example.com/Zq3/V7Main.asp?ACTION=REQ&TheRecord=1").empty());
 }
 
-TEST_F(Dispatcher, TheDeleteAcknowledgementFollowsItsRules) {
-  h.Run().PickUpPending = app::kFalse;
-  h.Run().InquiriesDone = app::kTrue;
-  EXPECT_EQ(Reply(At("ACTION=DELETED")), std::vector<std::string>{kMessage});
-  EXPECT_EQ(h.Run().ReplyState, 4);
-
-  h.Run().PickUpOnly = app::kTrue;
-  Reply(At("ACTION=DELETED"));
-  EXPECT_EQ(h.Run().ReplyState, 1);
-  h.Globals().CompletedSeen = app::kTrue;
-  Reply(At("ACTION=DELETED"));
-  EXPECT_EQ(h.Run().ReplyState, 4);
-}
-
-// The wait timer's side.
+// The wait timer's side: picking up only, the first count has sent the
+// pick-up request and the poll timer runs.
 class Waiting : public Dispatcher {
  protected:
   Waiting() {
-    h.Run().PickUpPending = app::kFalse;
-    h.timer.SetInterval(10000);
-  }
-  std::vector<std::string> Tick() {
-    h.browser.requests.clear();
-    h.Tick();
-    return h.Requests();
+    Step(kPickUpMenu);
+    Step(kCountNone);
   }
 };
 
-TEST_F(Waiting, TicksAskForTheCountTwiceThenForMessages) {
-  EXPECT_EQ(Tick(), std::vector<std::string>{kCount});
-  EXPECT_FALSE(h.timer.Running());
-  h.timer.SetInterval(10000);
-  EXPECT_EQ(Tick(), std::vector<std::string>{kCount});
-  h.timer.SetInterval(10000);
-  EXPECT_EQ(Tick(), std::vector<std::string>{kMessage});
-  EXPECT_EQ(h.Run().ReplyState, 2);
-  EXPECT_EQ(Reply(At("ACTION=MSG&REPLY=<NONE>")), std::vector<std::string>{kCount});
-  h.timer.SetInterval(10000);
-  EXPECT_EQ(Tick(), std::vector<std::string>{kCount});
-}
-
 TEST_F(Waiting, TheSixtyFirstTickWithoutProgressAsks) {
-  h.Run().WaitTicks = 59;
-  EXPECT_EQ(Tick(), std::vector<std::string>{kCount});
+  PollWithoutProgress(60);
   EXPECT_TRUE(h.dialogs.asked.empty());
-  h.timer.SetInterval(10000);
 
   h.dialogs.answers = {Answer::No};
-  EXPECT_TRUE(Tick().empty());
+  EXPECT_TRUE(Step(kTick).empty());
   ASSERT_EQ(h.dialogs.asked.size(), 1u);
   EXPECT_EQ(h.dialogs.asked[0],
             (Question{"TIRED OF WAITING?",
                       "IT'S BEEN OVER TEN MINUTES AND NOTHING HAS COME BACK YET,\r\n"
                       "YES to continue waiting or NO to stop."}));
   EXPECT_TRUE(h.timer.Running());
-  EXPECT_EQ(h.Run().WaitTicks, 61);
 
   h.dialogs.answers = {Answer::Yes};
-  EXPECT_EQ(Tick().size(), 1u);  // the poll of that same tick
+  EXPECT_EQ(Step(kTick).size(), 1u);  // the poll of that same tick
   EXPECT_EQ(h.dialogs.asked.size(), 2u);
-  EXPECT_EQ(h.Run().WaitTicks, 0);
   EXPECT_FALSE(h.timer.Running());
+  // Answered Yes, the count starts again: sixty more ticks before the next question.
+  Step(kCountNone);
+  PollWithoutProgress(60);
+  EXPECT_EQ(h.dialogs.asked.size(), 2u);
 }
 
 TEST_F(Waiting, ATickDueWhileTheQuestionIsOpenIsDropped) {
-  h.Run().WaitTicks = 60;
+  PollWithoutProgress(60);
   int ticksWhileOpen = 0;
   h.dialogs.whileOpen = [&] {
     if (ticksWhileOpen++ < 3) h.Tick();
   };
   h.dialogs.answers = {Answer::Yes};
-  EXPECT_EQ(Tick().size(), 1u);
+  EXPECT_EQ(Step(kTick).size(), 1u);
   EXPECT_EQ(h.dialogs.asked.size(), 1u);
-  EXPECT_EQ(h.Run().PollTicks, 1);
 }
 
 TEST_F(Waiting, AnOkayResetsTheWaitWithoutAsking) {
-  h.Run().WaitTicks = 50;
-  Reply(At("ACTION=COUNT&REPLY=OKAY"));
-  EXPECT_EQ(h.Run().WaitTicks, 0);
+  PollWithoutProgress(50);
+  Step("ACTION=COUNT&REPLY=OKAY");
   EXPECT_TRUE(h.dialogs.asked.empty());  // not the first count: nothing to ask
   EXPECT_EQ(h.transfer.urls.size(), 1u);
-}
-
-TEST_F(Waiting, AnAbortShowsWhateverTheStateAndStateZeroDoesNothing) {
-  h.Run().ReplyState = 0;
-  EXPECT_TRUE(Reply(At("ACTION=MSG&REPLY=<NONE>")).empty());
-  EXPECT_NE(h.Display(), "Program Aborted by Web Server, Press Exit");
-  h.Run().AbortSeen = app::kTrue;
-  h.Run().ReplyState = 1;
-  EXPECT_TRUE(Reply(At("ACTION=MSG&REPLY=%3CNONE%3E<NONE>")).empty());
-  EXPECT_EQ(h.Display(), "Program Aborted by Web Server, Press Exit");
+  Step(kCountNone);
+  PollWithoutProgress(60);
+  EXPECT_TRUE(h.dialogs.asked.empty());
 }
 
 }  // namespace

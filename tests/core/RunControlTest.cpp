@@ -19,7 +19,7 @@ TEST(StartUp, LoadWritesOneTraceLineAndLaysTheWindowOutCompact) {
   EXPECT_EQ(ReadFile("TRACE.QDK"), "12/07/2026 14:30:15 Starting program with version 1.15\r\n");
   EXPECT_EQ(h.Display(), "Press start to begin transfer.");
   EXPECT_EQ(h.view.geometry, (platform::WindowRect{1567, 1500, 12225, 2055}));
-  EXPECT_EQ(h.Run().PickUpPending, app::kTrue);
+  EXPECT_TRUE(h.Run().PickUpPending);
   EXPECT_EQ(h.Globals().CompanyNumber.Value(), "1234567");
   EXPECT_EQ(h.Globals().UserPassword.Value(), "PW12  ");
 }
@@ -42,7 +42,7 @@ TEST_P(Confirmation, AsksAboutTheCountAndNamesItOnYes) {
   EXPECT_EQ(h.view.Text(Control::lblOrdering), GetParam().ordering);
   EXPECT_EQ(h.form->Caption(), "Request Records From Vantorel - V1.15");
   EXPECT_EQ(h.Run().OrderCount, GetParam().lines);
-  EXPECT_EQ(h.Run().PickUpOnly, app::kFalse);
+  EXPECT_FALSE(h.Run().PickUpOnly);
   EXPECT_EQ(h.Globals().ServerBase, kBase);
 }
 
@@ -61,7 +61,7 @@ TEST(ConfirmationAnswers, NoThenYesPicksUpOnly) {
   h.dialogs.answers = {Answer::No, Answer::Yes};
   h.Open();
   EXPECT_EQ(h.dialogs.asked.at(1), (Question{"QUESTION", "ARE YOU JUST PICKING UP?"}));
-  EXPECT_EQ(h.Run().PickUpOnly, app::kTrue);
+  EXPECT_TRUE(h.Run().PickUpOnly);
   EXPECT_EQ(h.Run().OrderCount, 0);
   EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
 }
@@ -192,12 +192,21 @@ TEST_F(ExitTest, YesDeletesTheInquiryFileAndUnloads) {
   EXPECT_FALSE(FileExists("RESPONSE.QDK"));  // empty: removed at unload
 }
 
-TEST_F(ExitTest, TheRunsServerMessagesAreShownBeforeTheUnload) {
-  h.Globals().ServerMessages = "FIRST\r\nSECOND\r\n";
+TEST_F(ExitTest, TheRunGoesOnWhileTheExitShowsTheServerMessages) {
+  h.server.messages = {"FIRST", "SECOND"};
+  h.form->cmdStart_Click();
+  h.RunUntilIdle(0);  // through the batch: the poll timer runs
+  ASSERT_TRUE(h.timer.Running());
   std::remove("INQUIRY.QDK");  // a missing inquiry file is no error
+  h.browser.requests.clear();
+  h.dialogs.whileOpen = [this] {
+    if (!h.dialogs.serverMessages.empty() && h.browser.requests.empty()) h.Tick();
+  };
   h.form->cmdExit_Click();
   EXPECT_EQ(h.dialogs.serverMessages,
             std::vector<std::string>{"FIRST\r\nSECOND\r\n\r\n\r\nPress exit to continue."});
+  ASSERT_FALSE(h.browser.requests.empty());
+  EXPECT_EQ(h.Requests()[0], "Zq3/V7Count.asp?ACTION=");  // the tick's poll went out
   EXPECT_TRUE(h.process.unloaded);
 }
 

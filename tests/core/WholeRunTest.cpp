@@ -96,7 +96,7 @@ TEST(WholeRun, ExactlyTenRecordsEndTheFileInTheEleventhCall) {
   Batch(expected, "143015", 1, 10);
   expected.insert(expected.end(), {kCount, kCount, kDelete, kMessage});
   EXPECT_EQ(h.Requests(), expected);
-  EXPECT_EQ(h.Run().InquiriesDone, app::kTrue);
+  EXPECT_TRUE(h.Run().InquiriesDone);
   EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
 }
 
@@ -162,7 +162,7 @@ TEST(WholeRun, PickUpOnlyWithTheCompletedMarkerFinishesAfterOneDownload) {
   EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
   EXPECT_EQ(h.Requests(), (std::vector<std::string>{kLogon, kMessage, kCount, kPickUp, kCount,
                                                     kCount, kDelete, kMessage}));
-  EXPECT_EQ(h.Globals().CompletedSeen, app::kTrue);
+  EXPECT_TRUE(h.Globals().CompletedSeen);
   EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
   EXPECT_EQ(ReadFile("INQUIRY.QDK"), "");  // created empty by the count
 }

@@ -88,7 +88,10 @@ void ScriptedDialogs::ShowCritical(const std::string& title, const std::string& 
   boxes.push_back({title, text});
 }
 
-void ScriptedDialogs::ShowServerMessage(const std::string& text) { serverMessages.push_back(text); }
+void ScriptedDialogs::ShowServerMessage(const std::string& text) {
+  serverMessages.push_back(text);
+  if (whileOpen) whileOpen();
+}
 
 void FakeView::SetText(platform::Control control, const std::string& text) {
   texts_[control] = text;

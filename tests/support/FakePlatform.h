@@ -136,8 +136,8 @@ struct Question {
 };
 
 // Answers questions from a script, in order; Yes once the script runs out
-// unless told otherwise. `whileOpen` runs while a question is open, as the
-// nested event loop of a modal box would.
+// unless told otherwise. `whileOpen` runs while a question or the server
+// message window is open, as the nested event loop of a modal box would.
 class ScriptedDialogs : public platform::Dialogs {
  public:
   platform::Answer AskYesNo(const std::string& title, const std::string& text) override;

@@ -354,7 +354,7 @@ void WindowsTest::layoutsApplyToTheRealWindow() {
 
   // Expanded: 8400 high, centred both ways, the browser 6100 high.
   const QRect exitButton = window.cmdExit()->geometry();
-  program.Form().ArrangeLayout(2);
+  program.Form().ArrangeLayout(app::Layout::Expanded);
   rect = window.Geometry();
   QVERIFY2(std::abs(rect.height - 8400) < kTwipsPerPixel, qPrintable(QString::number(rect.height)));
   QCOMPARE(rect.width, 11985 + frameWidth);
@@ -365,7 +365,7 @@ void WindowsTest::layoutsApplyToTheRealWindow() {
   const int expandedTop = rect.top;
 
   // Compact again: the top edge stays.
-  program.Form().ArrangeLayout(1);
+  program.Form().ArrangeLayout(app::Layout::Compact);
   rect = window.Geometry();
   QVERIFY(std::abs(rect.height - 2055) < kTwipsPerPixel);
   QCOMPARE(rect.top, expandedTop);

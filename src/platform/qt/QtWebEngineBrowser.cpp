@@ -59,7 +59,6 @@ QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
   QObject::connect(view_, &QWebEngineView::loadStarted, view_, [this] { loading_ = true; });
   QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool) {
     loading_ = false;
-    if (quit_) return;
     if (refused_) {
       // Nothing went out; the run cannot go on with this server.
       next_.reset();
@@ -84,7 +83,7 @@ QtWebEngineBrowser::~QtWebEngineBrowser() {
 }
 
 void QtWebEngineBrowser::Navigate(const std::string& url) {
-  if (quit_ || view_ == nullptr) return;
+  if (view_ == nullptr) return;
   // The URL is plain text built by concatenation: bytes that cannot stand in
   // a URL (blanks, bytes above 0x7E) are escaped byte for byte, everything
   // else goes as it is.
@@ -116,10 +115,8 @@ void QtWebEngineBrowser::SetHeight(int twips) {
 
 void QtWebEngineBrowser::SetCaFile(const std::string& caFile) { caFile_ = caFile; }
 
-void QtWebEngineBrowser::Quit() {
-  quit_ = true;
-  next_.reset();
-  if (view_ != nullptr) view_->stop();
-}
+// Nothing relies on Quit: the program's exit leaves a load under way and
+// later ones going until the program ends.
+void QtWebEngineBrowser::Quit() {}
 
 }  // namespace webaccess::platform

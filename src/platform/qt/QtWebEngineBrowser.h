@@ -27,8 +27,7 @@ namespace webaccess::platform {
 // failed (the engine then keeps the URL it tried). A navigation that a newer
 // one replaces before it ends completes only once, as the newer one.
 // LocationURL gives the page's URL as the server wrote it (ServerWrittenUrl).
-// After Quit the browser stops loading, ignores further requests and
-// reports nothing more.
+// Quit changes nothing: loads go on and are reported as before.
 //
 // A certificate that the engine does not trust is refused, never offered to
 // the user to accept: the load stops before its request goes out, and the
@@ -61,7 +60,6 @@ class QtWebEngineBrowser final : public Browser {
   std::unique_ptr<QWebEngineProfile> profile_;
   std::unique_ptr<EngineCookies> cookies_;
   QPointer<QWebEngineView> view_;
-  bool quit_ = false;
   bool loading_ = false;                // a load has started and not yet finished
   std::optional<QUrl> next_;            // to load once the stopped load has ended
   std::optional<std::string> refused_;  // why the load under way lost its certificate

@@ -29,9 +29,9 @@ void MainForm::PickUpResponses() {
   if (!DownloadResponses()) return;
   if (files::ConvertDownload(files_, platform_.clock, globals_.UserId.View(),
                              [this] { platform_.pump.ProcessPendingEvents(); })) {
-    globals_.CompletedSeen = kTrue;
+    globals_.CompletedSeen = true;
   }
-  run_.PickUpPending = kFalse;
+  run_.PickUpPending = false;
   DeleteRequest();
   SetEnabled(Control::txtURL, true);
 }

@@ -13,6 +13,7 @@ void MainForm::WebBrowser_CertificateRefused(const std::string& why) {
   const std::string text = "The server's certificate was refused: " + why;
   files_.WriteTrace(text);
   SetText(Control::lblDisplay, text);
+  ended_ = RunOutcome::CertificateRefused;
 }
 
 }  // namespace webaccess::app

@@ -29,7 +29,7 @@ std::string BatchIdFrom(const platform::LocalTime& time) {
 void MainForm::SendLogon() {
   if (IsBlankOnly(globals_.CompanyNumber.View())) {
     SetText(Control::lblDisplay, "");
-    ArrangeLayout(2);
+    ArrangeLayout(Layout::Expanded);
     SetEnabled(Control::cmdStart, false);
     platform_.browser.SetVisible(true);
     NavigateServer("", protocol::kPageBegin, "");
@@ -48,27 +48,27 @@ void MainForm::SendLogon() {
 
 void MainForm::SendNextRecord() {
   run_.WaitTicks = 0;
-  if (run_.PickUpOnly != kFalse) {
-    run_.InquiriesDone = kTrue;
+  if (run_.PickUpOnly) {
+    run_.InquiriesDone = true;
     SetText(Control::lblDisplay, "Requesting records waiting to be picked up, please wait");
     NavigateServer("DONE", protocol::kPageMain, "&Batch=PICKUP");
     platform_.timer.SetInterval(settings_.waitIntervalMs);
-    ArrangeLayout(1);
+    ArrangeLayout(Layout::Compact);
     return;
   }
 
   Increment(run_.BatchCount);
   if (run_.BatchCount == 1) run_.BatchId = BatchIdFrom(platform_.clock.Now());
   files::LineReader* inquiry = files_.channels().Input(files::kInquiry);
-  if (inquiry == nullptr || inquiry->AtEnd()) run_.InquiriesDone = kTrue;
-  if (run_.InquiriesDone != kFalse || run_.BatchCount > kBatchLimit) {
+  if (inquiry == nullptr || inquiry->AtEnd()) run_.InquiriesDone = true;
+  if (run_.InquiriesDone || run_.BatchCount > kBatchLimit) {
     SendBatchDone();
     return;
   }
 
   std::string record;
   if (!files::ReadNextRecord(*inquiry, record)) {
-    run_.InquiriesDone = kTrue;
+    run_.InquiriesDone = true;
     SendBatchDone();
     return;
   }

@@ -34,30 +34,32 @@ void MainForm::tmrWait_Timer() {
     return;
   }
   run_.PollTicks = 0;
-  run_.ReplyState = 2;
+  run_.ReplyState = AfterMessages::Count;
   MessageCheck();
 }
 
 void MainForm::ResumeAfterMessages() {
-  if (run_.AbortSeen != kFalse) {
+  if (run_.AbortSeen) {
+    ended_ = RunOutcome::AbortedByServer;
     files_.WriteTrace("Aborted");
     SetEnabled(Control::txtURL, true);
     SetText(Control::lblDisplay, "Program Aborted by Web Server, Press Exit");
     return;
   }
   switch (run_.ReplyState) {
-    case 1:
+    case AfterMessages::NextRecord:
       SendNextRecord();
       break;
-    case 2:
+    case AfterMessages::Count:
       RequestCount();
       break;
-    case 4:
+    case AfterMessages::Complete:
+      ended_ = RunOutcome::Complete;
       files_.WriteTrace("Transactions complete");
       SetText(Control::cmdExit, "Exit");
       SetText(Control::lblDisplay, "Tranfers complete, Press Exit To Continue.");
       break;
-    default:
+    case AfterMessages::Nothing:
       break;
   }
 }
