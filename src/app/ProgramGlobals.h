@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "BuildSettings.h"
 #include "app/FixedField.h"
 
 namespace webaccess::app {
@@ -12,7 +13,7 @@ using Flag = std::int16_t;
 inline constexpr Flag kTrue = -1;
 inline constexpr Flag kFalse = 0;
 
-inline constexpr const char* kVersion = "1.15";
+using build::kVersion;
 
 // The program-wide state.
 struct ProgramGlobals {
