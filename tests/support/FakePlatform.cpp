@@ -45,7 +45,7 @@ void FakeTimer::Fire() {
 
 void FakeBrowser::Navigate(const std::string& url) {
   requests.push_back(url);
-  std::string finalUrl = responder_(url);
+  std::string finalUrl = responder ? responder(url) : std::string{};
   if (finalUrl.empty()) return;  // the server never answers
   queue_.Post([this, finalUrl] {
     location_ = finalUrl;
@@ -60,8 +60,9 @@ void FakeBrowser::Complete(const std::string& finalUrl) {
 
 platform::TransferResult FakeTransfer::Download(const std::string& url, const Sink& sink) {
   urls.push_back(url);
+  if (!source) return {false, "no server"};
   std::string bytes;
-  platform::TransferResult result = source_(url, bytes);
+  platform::TransferResult result = source(url, bytes);
   if (!result.ok) return result;
   // Hand the bytes over in pieces, as a network would.
   constexpr std::size_t kChunk = 7;

@@ -19,6 +19,7 @@
 
 #include "SimProcess.h"
 #include "WindowProgram.h"
+#include "support/ScratchFiles.h"
 
 namespace webaccess::window_e2e {
 namespace {
@@ -110,11 +111,7 @@ std::string AuditTail(const std::string& userId, const std::string& record) {
   return userId + record.substr(35, 2) + record.substr(20, 15) + record.substr(1, 19) + "00";
 }
 
-std::string ReadFile(const char* name) {
-  QFile file(QString::fromLatin1(name));
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll().toStdString();
-}
+using webaccess::testing::ReadFile;
 
 std::vector<std::string> CrLfLines(const std::string& text) {
   std::vector<std::string> lines;
