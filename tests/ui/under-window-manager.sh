@@ -5,15 +5,23 @@
 set -euo pipefail
 if [ "${1:-}" != --inside ]; then
   unset QT_QPA_PLATFORM
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$@"
+  exec xvfb-run -a -e /dev/stderr -s "-screen 0 1280x1024x24" "$0" --inside "$@"
 fi
 shift
 openbox >/dev/null 2>&1 &
 wm=$!
 trap 'kill "$wm" 2>/dev/null || true' EXIT
 # The manager owns the screen once it has set its check window on the root.
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+ready=""
+for _ in $(seq 300); do
+  if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    ready=1
+    break
+  fi
   sleep 0.1
 done
+if [ -z "$ready" ]; then
+  echo "under-window-manager.sh: openbox did not come up within 30 s" >&2
+  exit 1
+fi
 "$@"
