@@ -3,17 +3,40 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 
-#include "FuzzPlatform.h"
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 #include "app/CommandLine.h"
+#include "app/MainForm.h"
 #include "files/WorkFileNames.h"
 #include "protocol/PageUrl.h"
 #include "protocol/Reply.h"
+#include "support/FakePlatform.h"
 
 namespace webaccess::fuzz {
 namespace {
+
+using testing::ProgramEnded;
+using testing::ProgramFailed;
+
+// The main window's logic on the test platform. A navigation completes only
+// when the input says where it ended; a download hands over `nextBody`, or
+// fails once after `failNext`.
+struct FormOnFakes : testing::FakePlatform {
+  explicit FormOnFakes(std::string commandLine)
+      : form(platform, protocol::Settings{protocol::BuiltInServers()}, std::move(commandLine)) {
+    transfer.source = [this](const std::string&, std::string& bytes) -> platform::TransferResult {
+      if (std::exchange(failNext, false)) return {false, "connection reset"};
+      bytes = nextBody;
+      return {true, {}};
+    };
+  }
+
+  std::string nextBody;
+  bool failNext = false;
+  app::MainForm form;
+};
 
 bool Holds(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -122,7 +145,7 @@ bool RunEvent(FormOnFakes& fakes, std::string_view line) {
   switch (op) {
     case 'T':
       // The timer ticks only while it runs.
-      if (fakes.timer.Interval() != 0) fakes.timer.Tick();
+      if (fakes.timer.Interval() != 0) fakes.timer.Fire();
       return true;
     case 'A':
       for (const char c : rest) {
@@ -130,10 +153,10 @@ bool RunEvent(FormOnFakes& fakes, std::string_view line) {
       }
       return true;
     case 'D':
-      fakes.transfer.nextBody = DownloadFrom(rest);
+      fakes.nextBody = DownloadFrom(rest);
       return true;
     case 'F':
-      fakes.transfer.failNext = true;
+      fakes.failNext = true;
       return true;
     case 'M':
       switch (rest.empty() ? '0' : rest.front()) {
@@ -170,7 +193,7 @@ bool RunEvent(FormOnFakes& fakes, std::string_view line) {
 
 void CheckAfterEvent(FormOnFakes& fakes, std::size_t navigationsBefore, std::int16_t sentBefore) {
   app::MainForm& form = fakes.form;
-  const std::vector<std::string>& navigations = fakes.browser.navigations;
+  const std::vector<std::string>& navigations = fakes.browser.requests;
   const std::size_t sent = navigations.size() - navigationsBefore;
   Check(sent <= 1, "one event sent more than one request");
   std::size_t records = 0;
@@ -217,13 +240,13 @@ void FuzzReplyDispatcher(const std::uint8_t* data, std::size_t size) {
     fakes.form.cmdStart_Click();
     if (!runVariables.empty()) SetRunVariables(fakes.form, runVariables);
     while (!in.AtEnd()) {
-      const std::size_t navigationsBefore = fakes.browser.navigations.size();
+      const std::size_t navigationsBefore = fakes.browser.requests.size();
       const std::int16_t sentBefore = fakes.form.Run().RecordsSent;
       const bool goesOn = RunEvent(fakes, in.Line());
       CheckAfterEvent(fakes, navigationsBefore, sentBefore);
       if (!goesOn) break;
       // Only the requests of the latest event are looked at.
-      if (fakes.browser.navigations.size() > 64) fakes.browser.navigations.clear();
+      if (fakes.browser.requests.size() > 64) fakes.browser.requests.clear();
     }
   } catch (const ProgramEnded&) {
     // A server code or a refused order ends the program at once.

@@ -4,7 +4,6 @@
 #include <limits>
 #include <string>
 
-#include "FuzzPlatform.h"
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 #include "files/ConvertDownload.h"
@@ -12,12 +11,13 @@
 #include "files/LineReader.h"
 #include "files/WorkFileNames.h"
 #include "files/WorkFiles.h"
+#include "support/FakePlatform.h"
 
 namespace webaccess::fuzz {
 namespace {
 
 constexpr std::string_view kUserId = "ABC12 ";
-// FixedClock's moment as the audit line writes it.
+// The test clock's moment as the audit line writes it.
 constexpr std::string_view kAuditStamp = "12/07/2614:30:15";
 
 bool Holds(std::string_view text, std::string_view part) {
@@ -108,7 +108,7 @@ void FuzzConvertDownload(const std::uint8_t* data, std::size_t size) {
   RemoveWorkingFiles();
   const std::string download = WithFiller(AsText(data, size));
   WriteFile(files::kDownloadFile, download);
-  FixedClock clock;
+  testing::VirtualClock clock;  // stands still
   files::WorkFiles workFiles(clock);
   workFiles.ResetWorkFiles();
   int passes = 0;

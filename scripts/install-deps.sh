@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libqt6opengl6-dev
   libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev openssl
-  xvfb xauth imagemagick valgrind openbox xdotool
+  xvfb xauth x11-utils imagemagick valgrind openbox xdotool
   g++-mingw-w64-x86-64-posix wine64 googletest
 )
 
@@ -28,5 +28,6 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# sudo resets the environment: the variable goes through env on its far side.
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "BuildSettings.h"
 #include "app/FixedField.h"
 
 namespace webaccess::app {
 
-inline constexpr const char* kVersion = "1.15";
+using build::kVersion;
 
 // The program-wide state.
 struct ProgramGlobals {

@@ -2,19 +2,16 @@
 
 #include <charconv>
 
-namespace webaccess::protocol {
+#include "BuildSettings.h"
 
-#ifndef WEBACCESS_MAIN_URL
-#error \
-    "WEBACCESS_MAIN_URL, WEBACCESS_ALT_URL, WEBACCESS_TEST_URL and WEBACCESS_IP_URL come from the build"
-#endif
+namespace webaccess::protocol {
 
 ServerTable BuiltInServers() {
   return ServerTable{
-      {"Main Server", WEBACCESS_MAIN_URL},
-      {"Alternate Server", WEBACCESS_ALT_URL},
-      {"Test Server", WEBACCESS_TEST_URL},
-      {"I.P. Address", WEBACCESS_IP_URL},
+      {"Main Server", build::kMainUrl},
+      {"Alternate Server", build::kAltUrl},
+      {"Test Server", build::kTestUrl},
+      {"I.P. Address", build::kIpUrl},
   };
 }
 

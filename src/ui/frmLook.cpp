@@ -1,5 +1,6 @@
 #include "ui/frmLook.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
@@ -64,7 +65,8 @@ void frmLook::Form_Activate() {
 }
 
 void frmLook::Form_Resize() {
-  const int height = scale_.ToTwipsY(frameGeometry().height());
+  fittedToHeight_ = frameGeometry().height();
+  const int height = scale_.ToTwipsY(fittedToHeight_);
   if (height <= kResizeBound) return;
   lstReq_->resize(lstReq_->width(), scale_.ToPixelsY(height - kListAllowance));
   const int listHeight = scale_.ToTwipsY(lstReq_->height());
@@ -79,6 +81,13 @@ void frmLook::showEvent(QShowEvent* event) {
 void frmLook::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   Form_Resize();
+}
+
+void frmLook::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && frameGeometry().height() != fittedToHeight_) {
+    Form_Resize();
+  }
 }
 
 }  // namespace webaccess::ui

@@ -41,12 +41,18 @@ class frmLook final : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // A window manager frames the window after its first showing, by the
+  // time it activates it; the frame changes the outer height without a
+  // resize event, so at activation the height is fitted again when it has
+  // changed.
+  void changeEvent(QEvent* event) override;
 
  private:
   RequestItems items_;
   platform::TwipsScale scale_;
   QListWidget* lstReq_;
   QPushButton* cmdExit_;
+  int fittedToHeight_ = -1;  // the outer height, in pixels, Form_Resize last read
 };
 
 }  // namespace webaccess::ui

@@ -10,12 +10,12 @@
 namespace webaccess::platform::batch {
 namespace {
 
-using webaccess::batch::testing::FakeClock;
+using webaccess::testing::VirtualClock;
 
 // A source that posts what the test queues as "arriving" at its next poll.
 class ArrivingSource : public EventSource {
  public:
-  ArrivingSource(EventLoop& loop, FakeClock& clock) : loop_(loop), clock_(clock) {}
+  ArrivingSource(EventLoop& loop, VirtualClock& clock) : loop_(loop), clock_(clock) {}
   void Arrive(std::function<void()> event) { arriving_.push_back(std::move(event)); }
   void Poll() override {
     std::vector<std::function<void()>> now;
@@ -31,14 +31,14 @@ class ArrivingSource : public EventSource {
 
  private:
   EventLoop& loop_;
-  FakeClock& clock_;
+  VirtualClock& clock_;
   std::vector<std::function<void()>> arriving_;
 };
 
 class EventLoopTest : public ::testing::Test {
  protected:
   EventLoopTest() { loop_.SetSource(&source_); }
-  FakeClock clock_;
+  VirtualClock clock_;
   EventLoop loop_{clock_};
   ArrivingSource source_{loop_, clock_};
   std::vector<std::string> ran_;

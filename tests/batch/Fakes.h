@@ -8,24 +8,12 @@
 
 #include "SimServer.h"
 #include "batch/Terminal.h"
-#include "platform/Clock.h"
 #include "platform/Transfer.h"
 #include "platform/batch/CookieJar.h"
 #include "platform/batch/HttpClient.h"
+#include "support/FakePlatform.h"
 
 namespace webaccess::batch::testing {
-
-// A clock whose steady time moves only when told to: waiting on the fake
-// network moves it, so timer waits take no real time.
-class FakeClock : public platform::Clock {
- public:
-  platform::LocalTime Now() const override { return {2026, 12, 7, 14, 30, 15}; }
-  std::int64_t SteadyMilliseconds() const override { return ms_; }
-  void Advance(std::int64_t ms) { ms_ += ms; }
-
- private:
-  std::int64_t ms_ = 1000;
-};
 
 // The path and query of a URL: what a server receives as its target.
 std::string TargetOf(const std::string& url);
@@ -33,10 +21,11 @@ std::string TargetOf(const std::string& url);
 // An HttpClient whose requests are answered by an in-process simulated
 // server at the first Poll after they were started, never inside Get; the
 // further hops of a redirect are answered by that same Poll.
-// Waiting advances the fake clock instead of sleeping.
+// Waiting advances the virtual clock instead of sleeping.
 class SimHttp : public platform::batch::HttpClient {
  public:
-  SimHttp(sim::SimServer& server, FakeClock& clock) : server_(server), clock_(clock) {}
+  SimHttp(sim::SimServer& server, ::webaccess::testing::VirtualClock& clock)
+      : server_(server), clock_(clock) {}
 
   std::uint64_t Get(const std::string& url, const std::string& cookieHeader, Done done) override;
   void Cancel(std::uint64_t id) override { pending_.erase(id); }
@@ -58,7 +47,7 @@ class SimHttp : public platform::batch::HttpClient {
   void AnswerOne(Pending& request);
 
   sim::SimServer& server_;
-  FakeClock& clock_;
+  ::webaccess::testing::VirtualClock& clock_;
   std::uint64_t nextId_ = 1;
   std::map<std::uint64_t, Pending> pending_;
 };

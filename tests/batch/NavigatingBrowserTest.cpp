@@ -9,7 +9,7 @@
 namespace webaccess::platform::batch {
 namespace {
 
-using webaccess::batch::testing::FakeClock;
+using webaccess::testing::VirtualClock;
 
 // Answers each wire URL from a table at the next poll; unknown URLs fail.
 class TableHttp : public HttpClient {
@@ -67,7 +67,7 @@ class BrowserTest : public ::testing::Test {
     for (int i = 0; i < 50 && !loop_.Idle(); ++i) loop_.Turn(0);
   }
 
-  FakeClock clock_;
+  VirtualClock clock_;
   EventLoop loop_{clock_};
   TableHttp http_;
   CookieJar cookies_;

@@ -8,25 +8,21 @@
 #include <sstream>
 
 #include "Fakes.h"
+#include "support/ScratchFiles.h"
 
 namespace webaccess::batch {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeClock;
 using testing::RecordingTerminal;
 using testing::SimHttp;
 using testing::SimTransfer;
+using webaccess::testing::VirtualClock;
 
 constexpr const char* kBase = "http://sim.test/";
 constexpr const char* kCommandLine = "1234567ABCD,ABC123,SECRET";
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using webaccess::testing::ReadFile;
 
 std::size_t CountLines(const std::string& text) {
   std::size_t lines = 0;
@@ -99,7 +95,7 @@ class RunnerTest : public ::testing::Test {
   fs::path dir_;
   sim::SimOptions simOptions_;
   std::function<void(const std::string&)> onGet_;
-  FakeClock clock_;
+  VirtualClock clock_;
   platform::batch::CookieJar cookies_;
   RecordingTerminal terminal_;
   std::unique_ptr<sim::SimServer> sim_;

@@ -10,6 +10,7 @@
 #include "HttpFront.h"
 #include "platform/batch/CurlHttpClient.h"
 #include "platform/batch/NavigatingBrowser.h"
+#include "support/FakePlatform.h"
 #include "support/ScratchFiles.h"
 #include "support/TestCertificates.h"
 
@@ -51,7 +52,7 @@ TEST(SecureCookie, GoesOverHttpsOnlyWhereverTheRedirectsLead) {
     return reply;
   });
 
-  webaccess::batch::testing::FakeClock clock;
+  webaccess::testing::VirtualClock clock;
   EventLoop loop(clock);
   CurlHttpClient http(5, 5);
   http.SetCaFile(certificates.Authority());

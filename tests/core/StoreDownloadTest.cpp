@@ -39,10 +39,11 @@ TEST_P(StoreDownloadTest, OnlyAWholeDownloadReplacesDownTxt) {
     std::filesystem::create_directory("DOWN.TMP");
     WriteFile("DOWN.TMP/x", "x");
   }
-  testing::FakeTransfer transfer([&c](const std::string&, std::string& bytes) {
+  testing::FakeTransfer transfer;
+  transfer.source = [&c](const std::string&, std::string& bytes) {
     bytes = c.bytes;
     return platform::TransferResult{c.ok, c.ok ? "" : "connection reset"};
-  });
+  };
   Channels channels;
   if (c.scratchBlocked) {
     EXPECT_THROW(StoreDownload(channels, transfer, "http://x/F.TXT"), WorkFileError);

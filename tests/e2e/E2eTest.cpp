@@ -1,19 +1,18 @@
 // Whole program starts of webaccess-batch against webaccess-sim.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
-#include <memory>
 #include <regex>
 
-#include "Processes.h"
+#include "programs/ProgramRunTest.h"
 #include "support/TestCertificates.h"
 
 namespace webaccess::e2e {
 namespace {
 
 namespace fs = std::filesystem;
+using programs::BatchResult;
 
 constexpr const char* kCredentials = "1234567ABCD,ABC123,SECRET";
 
@@ -89,26 +88,9 @@ std::size_t IndexOf(const std::vector<std::string>& lines, const std::string& pa
   return lines.size();
 }
 
-class E2e : public ::testing::Test {
+class E2e : public programs::ProgramRunTest {
  protected:
-  void SetUp() override {
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(name.begin(), name.end(), '/', '-');
-    const fs::path scratch =
-        fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    dir_ = scratch / ("webaccess-e2e-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    sim_.reset();
-    if (!HasFailure()) fs::remove_all(dir_);
-  }
-
-  void StartSim(const std::vector<std::string>& args = {}) {
-    sim_ = std::make_unique<SimProcess>(dir_, args);
-    ASSERT_FALSE(sim_->BaseUrl().empty()) << ReadFile(dir_ / "sim.err");
-  }
+  E2e() : ProgramRunTest("webaccess-e2e") {}
 
   void WriteInquiry(const std::vector<std::string>& lines) {
     std::ofstream out(dir_ / "INQUIRY.QDK", std::ios::binary);
@@ -120,11 +102,9 @@ class E2e : public ::testing::Test {
   BatchResult Batch(const std::vector<std::string>& args, const std::string& timeLimit = "10") {
     std::vector<std::string> all{"--time-limit", timeLimit};
     all.insert(all.end(), args.begin(), args.end());
-    std::map<std::string, std::string> environment{
-        {"WEBACCESS_MAIN_URL", sim_ ? sim_->BaseUrl() : "http://127.0.0.1:9/"},
-        {"WEBACCESS_WAIT_MS", "20"}};
+    std::map<std::string, std::string> environment = Environment();
     environment.insert(environment_.begin(), environment_.end());
-    BatchResult result = RunBatch(dir_, all, environment);
+    BatchResult result = RunBatch(all, environment);
     for (const std::string* text : {&result.out, &result.err}) {
       EXPECT_EQ(text->find("SECRET"), std::string::npos) << *text;
       EXPECT_EQ(text->find("CompPass=ABCD"), std::string::npos) << *text;
@@ -132,12 +112,6 @@ class E2e : public ::testing::Test {
     return result;
   }
 
-  std::string File(const std::string& name) const { return ReadFile(dir_ / name); }
-  bool Exists(const std::string& name) const { return fs::exists(dir_ / name); }
-  std::vector<std::string> Requests() const { return sim_->Requests(); }
-
-  fs::path dir_;
-  std::unique_ptr<SimProcess> sim_;
   std::map<std::string, std::string> environment_;  // more for the client
 };
 
@@ -385,7 +359,7 @@ TEST_F(E2e, AWorkFileThatCannotBeMadeEndsWithItsReport) {
 TEST_F(E2e, BadUsageAndBadSettingsAreRefused) {
   EXPECT_EQ(Batch({"--frobnicate"}).status, 64);
   EXPECT_EQ(Batch({"--yes", "--answers", "yes"}).status, 64);
-  const BatchResult badUrl = RunBatch(dir_, {"--yes"}, {{"WEBACCESS_MAIN_URL", "ftp://example/"}});
+  const BatchResult badUrl = RunBatch({"--yes"}, {{"WEBACCESS_MAIN_URL", "ftp://example/"}});
   EXPECT_EQ(badUrl.status, 64);
   EXPECT_NE(badUrl.err.find("WEBACCESS_MAIN_URL"), std::string::npos);
   EXPECT_FALSE(Exists("TRACE.QDK"));

@@ -79,7 +79,7 @@ TEST_P(Crash, ANewRunPicksTheResponsesUpAgain) {
   EXPECT_EQ(Count(log, "ACTION=REQ"), 0u);
   EXPECT_TRUE(Exists("INQUIRY.QDK"));
 
-  const e2e::BatchResult second = Run();
+  const BatchResult second = Run();
   ASSERT_EQ(second.status, 0) << second.out << second.err;
   // The responses still on the server were found at the first count.
   EXPECT_EQ(second.out.find("[RECORDS FOUND]") != std::string::npos, !c.serverDeleted);

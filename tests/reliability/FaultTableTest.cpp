@@ -101,7 +101,7 @@ TEST_P(FaultTable, NoResponseIsLost) {
     ASSERT_NO_FATAL_FAILURE(KillServerWhenLogged(c.killServerAt));
   }
 
-  const e2e::BatchResult first = Run(c.timeLimit);
+  const BatchResult first = Run(c.timeLimit);
   stopKiller_ = true;
   if (killer_.joinable()) killer_.join();
   EXPECT_TRUE(c.statuses.contains(first.status)) << "status " << first.status << "\n"
@@ -138,7 +138,7 @@ TEST_P(FaultTable, NoResponseIsLost) {
     sim_.reset();
     ASSERT_NO_FATAL_FAILURE(StartSim({}));
   }
-  const e2e::BatchResult second = Run("10");
+  const BatchResult second = Run("10");
   ASSERT_EQ(second.status, 0) << second.out << second.err;
   if (c.mayRepeat) {
     // The responses still on the server were found at the first count.

@@ -47,7 +47,7 @@ TEST_P(FullDisk, StopsWithTheFileNamedAndDeletesNothingUnstored) {
   const RunOutput one = Collect();
   ExpectWholeOutput(one, true);
 
-  const e2e::BatchResult second = Run();
+  const BatchResult second = Run();
   ASSERT_EQ(second.status, 0) << second.out << second.err;
   EXPECT_EQ(File("RESPONSE.BAK"), one.response);
   const RunOutput two = Collect();

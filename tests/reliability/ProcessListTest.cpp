@@ -10,13 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "Launch.h"
 #include "SimProcess.h"
+#include "programs/Child.h"
 
 namespace webaccess::reliability {
 namespace {
 
 namespace fs = std::filesystem;
+using programs::Child;
+using programs::PollUntil;
 using namespace std::chrono_literals;
 
 struct ProcessListCase {

@@ -156,26 +156,6 @@ std::size_t Count(const std::vector<Logged>& log, const std::string& part) {
   }));
 }
 
-void ReliabilityTest::SetUp() {
-  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  std::replace(name.begin(), name.end(), '/', '-');
-  const fs::path scratch =
-      fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  dir_ = scratch / ("webaccess-reliability-" + std::to_string(::getpid()) + "-" + name);
-  fs::remove_all(dir_);
-  fs::create_directories(dir_);
-}
-
-void ReliabilityTest::TearDown() {
-  sim_.reset();
-  if (!HasFailure()) fs::remove_all(dir_);
-}
-
-void ReliabilityTest::StartSim(const std::vector<std::string>& args) {
-  sim_ = std::make_unique<e2e::SimProcess>(dir_, args);
-  ASSERT_FALSE(sim_->BaseUrl().empty()) << File("sim.err");
-}
-
 void ReliabilityTest::WriteInquiry(int records, std::size_t length) {
   records_.clear();
   std::ofstream out(dir_ / "INQUIRY.QDK", std::ios::binary);
@@ -185,16 +165,11 @@ void ReliabilityTest::WriteInquiry(int records, std::size_t length) {
   }
 }
 
-std::map<std::string, std::string> ReliabilityTest::Environment() const {
-  return {{"WEBACCESS_MAIN_URL", sim_ ? sim_->BaseUrl() : "http://127.0.0.1:9/"},
-          {"WEBACCESS_WAIT_MS", "20"}};
-}
-
-e2e::BatchResult ReliabilityTest::Run(const std::string& timeLimit, std::vector<std::string> args) {
+BatchResult ReliabilityTest::Run(const std::string& timeLimit, std::vector<std::string> args) {
   std::vector<std::string> all{"--time-limit", timeLimit, "--yes"};
   all.insert(all.end(), args.begin(), args.end());
   all.push_back(kCredentials);
-  e2e::BatchResult result = e2e::RunBatch(dir_, all, Environment());
+  BatchResult result = RunBatch(all, Environment());
   ExpectNoSecrets({result.out, result.err});
   return result;
 }

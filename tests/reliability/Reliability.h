@@ -10,10 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "Launch.h"
-#include "Processes.h"
+#include "programs/ProgramRunTest.h"
 
 namespace webaccess::reliability {
+
+using programs::BatchResult;
+using programs::Child;
+using programs::ChildRunning;
+using programs::PollUntil;
 
 // Passwords that appear nowhere but on the command line and in the logon
 // request to the server.
@@ -83,22 +87,16 @@ std::size_t Count(const std::vector<Logged>& log, const std::string& part);
 
 // A scratch working directory per test, webaccess-sim and webaccess-batch
 // runs in it.
-class ReliabilityTest : public ::testing::Test {
+class ReliabilityTest : public programs::ProgramRunTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  ReliabilityTest() : ProgramRunTest("webaccess-reliability") {}
 
-  // Starts a server; a server started after an earlier one logs to the same
-  // file, after the earlier one's lines.
-  void StartSim(const std::vector<std::string>& args);
   void WriteInquiry(int records, std::size_t length = 60);
   const std::vector<std::string>& Records() const { return records_; }
 
-  // The batch client's environment against the running server.
-  std::map<std::string, std::string> Environment() const;
   // A whole run: `--time-limit` and `--yes` come first. Whatever it prints
   // shows no password.
-  e2e::BatchResult Run(const std::string& timeLimit = "10", std::vector<std::string> args = {});
+  BatchResult Run(const std::string& timeLimit = "10", std::vector<std::string> args = {});
   // A run in the background, for a test that kills it or limits it.
   std::unique_ptr<Child> Start(std::map<std::string, std::string> extraEnvironment,
                                Child::Options options = {}, const std::string& timeLimit = "10");
@@ -110,11 +108,7 @@ class ReliabilityTest : public ::testing::Test {
 
   // The requests logged by the servers of this test, from line `from` on.
   std::vector<std::string> Requests(std::size_t from = 0) const;
-  std::string File(const std::string& name) const { return e2e::ReadFile(dir_ / name); }
-  bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
 
-  std::filesystem::path dir_;
-  std::unique_ptr<e2e::SimProcess> sim_;
   std::vector<std::string> records_;
 };
 

@@ -34,8 +34,8 @@ TEST_P(Secrets, ThePasswordsShowNowhere) {
   if (c.withServer) {
     ASSERT_NO_FATAL_FAILURE(StartSim(c.simArgs));
   }
-  const e2e::BatchResult run = e2e::RunBatch(
-      dir_, {"--time-limit", c.timeLimit, "--yes", kSpecialCredentials}, Environment());
+  const BatchResult run =
+      RunBatch({"--time-limit", c.timeLimit, "--yes", kSpecialCredentials}, Environment());
   EXPECT_EQ(run.status, c.status) << run.out << run.err;
 
   std::vector<std::pair<std::string, std::string>> places{{"standard output", run.out},

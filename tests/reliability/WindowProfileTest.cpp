@@ -20,15 +20,18 @@
 #include <iostream>
 #include <memory>
 
-#include "Launch.h"
 #include "SimProcess.h"
 #include "WindowProgram.h"
+#include "programs/Child.h"
 
 namespace webaccess::reliability {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using programs::Child;
+using programs::EntriesUnder;
+using programs::PollUntil;
 
 constexpr const char* kCredentials = "1234567PW9Z,ABC123,S3CR3T";
 constexpr const char* kXdgDirs[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",

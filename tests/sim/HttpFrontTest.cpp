@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/ScratchFiles.h"
+
 namespace webaccess::sim {
 namespace {
 
@@ -60,12 +62,7 @@ class FrontTest : public ::testing::Test {
     std::filesystem::remove(logPath_);
   }
 
-  std::string LogText() const {
-    std::ifstream in(logPath_);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string LogText() const { return testing::ReadFile(logPath_); }
 
   SimReply next_;
   std::vector<SimRequest> seen_;

@@ -49,7 +49,7 @@ void FakeBrowser::Navigate(const std::string& url) {
     queue_.Post([this, why] { NotifyCertificateRefused(why); });
     return;
   }
-  std::string finalUrl = responder_(url);
+  std::string finalUrl = responder ? responder(url) : std::string{};
   if (finalUrl.empty()) return;  // the server never answers
   queue_.Post([this, finalUrl] {
     location_ = finalUrl;
@@ -64,8 +64,9 @@ void FakeBrowser::Complete(const std::string& finalUrl) {
 
 platform::TransferResult FakeTransfer::Download(const std::string& url, const Sink& sink) {
   urls.push_back(url);
+  if (!source) return {false, "no server"};
   std::string bytes;
-  platform::TransferResult result = source_(url, bytes);
+  platform::TransferResult result = source(url, bytes);
   // Hand the bytes over in pieces, as a network would.
   constexpr std::size_t kChunk = 7;
   for (std::size_t at = 0; at < bytes.size(); at += kChunk) {

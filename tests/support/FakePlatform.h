@@ -87,11 +87,10 @@ class FakeTimer : public platform::WaitTimer {
 using Responder = std::function<std::string(const std::string& url)>;
 
 // A browser whose navigations complete through the event queue, never
-// inside Navigate.
+// inside Navigate; without a responder no navigation completes by itself.
 class FakeBrowser : public platform::Browser {
  public:
-  FakeBrowser(EventQueue& queue, Responder responder)
-      : queue_(queue), responder_(std::move(responder)) {}
+  explicit FakeBrowser(EventQueue& queue) : queue_(queue) {}
   void Navigate(const std::string& url) override;
   std::string LocationURL() const override { return location_; }
   void SetVisible(bool shown) override { visible = shown; }
@@ -101,6 +100,7 @@ class FakeBrowser : public platform::Browser {
   // Completes a navigation with a URL of the test's choosing.
   void Complete(const std::string& finalUrl);
 
+  Responder responder;
   std::vector<std::string> requests;
   bool visible = false;
   int height = 0;
@@ -111,7 +111,6 @@ class FakeBrowser : public platform::Browser {
 
  private:
   EventQueue& queue_;
-  Responder responder_;
   std::string location_;
 };
 
@@ -121,12 +120,10 @@ class FakeTransfer : public platform::Transfer {
  public:
   using Source =
       std::function<platform::TransferResult(const std::string& url, std::string& bytes)>;
-  explicit FakeTransfer(Source source) : source_(std::move(source)) {}
   platform::TransferResult Download(const std::string& url, const Sink& sink) override;
-  std::vector<std::string> urls;
 
- private:
-  Source source_;
+  Source source;
+  std::vector<std::string> urls;
 };
 
 struct Question {
@@ -193,6 +190,23 @@ class FakeProcess : public platform::Process {
 
   std::function<void()> onUnload;
   bool unloaded = false;
+};
+
+// The whole test platform, for the core tests and the fuzz targets alike:
+// nothing answers a navigation or a download until the test says how.
+struct FakePlatform {
+  EventQueue queue;
+  VirtualClock clock;
+  FakeTimer timer{clock};
+  FakeBrowser browser{queue};
+  FakeTransfer transfer;
+  FakePump pump{queue};
+  ScriptedDialogs dialogs;
+  FakeView view;
+  FakeScreen screen;
+  FakeProcess process;
+  platform::Platform platform{browser, transfer, timer, pump,   dialogs,
+                              screen,  clock,    view,  process};
 };
 
 }  // namespace webaccess::testing

@@ -27,6 +27,10 @@ std::string InquiryLines(int n, std::size_t length, int firstNumber) {
 }
 
 Harness::Harness(std::string commandLine) {
+  browser.responder = [this](const std::string& url) { return server.Answer(url); };
+  transfer.source = [this](const std::string& url, std::string& bytes) {
+    return server.Download(url, bytes);
+  };
   protocol::Settings settings{{{"Main Server", kBase},
                                {"Alternate Server", kAltBase},
                                {"Test Server", kTestBase},

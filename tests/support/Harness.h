@@ -22,8 +22,9 @@ std::string InquiryLines(int n, std::size_t length = 60, int firstNumber = 1);
 // The inquiry record with running number `number`.
 std::string InquiryRecord(int number, std::size_t length = 60);
 
-// The whole client on the test platform, in its own working directory.
-class Harness {
+// The whole client on the test platform, in its own working directory, with
+// the scripted server answering its navigations and downloads.
+class Harness : public FakePlatform {
  public:
   explicit Harness(std::string commandLine = "1234567PASS,ABC123,PW12");
 
@@ -44,20 +45,7 @@ class Harness {
   app::ProgramGlobals& Globals() { return form->Globals(); }
 
   ScratchDirectory directory;
-  EventQueue queue;
-  VirtualClock clock;
-  FakeTimer timer{clock};
   ScriptedServer server{kBase};
-  FakeBrowser browser{queue, [this](const std::string& url) { return server.Answer(url); }};
-  FakeTransfer transfer{
-      [this](const std::string& url, std::string& bytes) { return server.Download(url, bytes); }};
-  FakePump pump{queue};
-  ScriptedDialogs dialogs;
-  FakeView view;
-  FakeScreen screen;
-  FakeProcess process;
-  platform::Platform platform{browser, transfer, timer, pump,   dialogs,
-                              screen,  clock,    view,  process};
   std::unique_ptr<app::MainForm> form;
 };
 

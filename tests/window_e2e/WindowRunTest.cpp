@@ -21,6 +21,7 @@
 #include "WindowProgram.h"
 #include "platform/system/CaFile.h"
 #include "support/TestCertificates.h"
+#include "support/ScratchFiles.h"
 
 namespace webaccess::window_e2e {
 namespace {
@@ -111,11 +112,7 @@ std::string AuditTail(const std::string& userId, const std::string& record) {
   return userId + record.substr(35, 2) + record.substr(20, 15) + record.substr(1, 19) + "00";
 }
 
-std::string ReadFile(const char* name) {
-  QFile file(QString::fromLatin1(name));
-  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-  return file.readAll().toStdString();
-}
+using webaccess::testing::ReadFile;
 
 std::vector<std::string> CrLfLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -412,8 +409,9 @@ class WindowTls : public WindowRun, public ::testing::WithParamInterface<WindowT
     Window().cmdStart()->click();
     ASSERT_TRUE(WaitUntil(
         [&] {
-          const QString status = Window().lblDisplay()->text();
-          return status == kComplete || status.startsWith(kRefused);
+          const app::RunOutcome outcome = program_->Form().Outcome();
+          return outcome == app::RunOutcome::Complete ||
+                 outcome == app::RunOutcome::CertificateRefused;
         },
         kRunLimit))
         << "status: " << qPrintable(Window().lblDisplay()->text());
@@ -422,14 +420,13 @@ class WindowTls : public WindowRun, public ::testing::WithParamInterface<WindowT
 
   // The whole order came over the trusted connection.
   void ExpectOrderComplete(const std::vector<std::string>& records) {
-    EXPECT_EQ(Window().lblDisplay()->text(), kComplete);
+    EXPECT_EQ(program_->Form().Outcome(), app::RunOutcome::Complete);
     EXPECT_EQ(sim_->Requests().filter(QStringLiteral("/Zq3/_ffffs/1234567ABC123.TXT")).size(), 1);
     std::string response;
     for (int n = 1; n <= 2; ++n) response += ResponseLines(n, records[n - 1]);
     EXPECT_EQ(ReadFile("RESPONSE.QDK"), response);
   }
 
-  const QString kRefused = QStringLiteral("The server's certificate was refused: ");
 };
 
 TEST_P(WindowTls, OnlyATrustedCertificateCarriesTheOrder) {

@@ -1,4 +1,4 @@
-#include "Launch.h"
+#include "programs/Child.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -7,23 +7,15 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
-namespace webaccess::reliability {
+#include "support/ScratchFiles.h"
+
+namespace webaccess::programs {
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-}  // namespace
+using testing::ReadFile;
 
 Child::Child(const fs::path& dir, std::vector<std::string> argv, Options options)
     : dir_(dir), name_(options.name) {
@@ -93,8 +85,14 @@ void Child::Kill() {
   if (::waitpid(pid_, &waitStatus, 0) == pid_) Reap(waitStatus);
 }
 
-std::string Child::Out() const { return Slurp(dir_ / (name_ + ".out")); }
-std::string Child::Err() const { return Slurp(dir_ / (name_ + ".err")); }
+void Child::Stop(std::chrono::milliseconds limit) {
+  if (pid_ <= 0 || ended_) return;
+  ::kill(pid_, SIGTERM);
+  if (!Wait(limit)) Kill();
+}
+
+std::string Child::Out() const { return ReadFile(dir_ / (name_ + ".out")); }
+std::string Child::Err() const { return ReadFile(dir_ / (name_ + ".err")); }
 
 bool PollUntil(const std::function<bool()>& holds, std::chrono::milliseconds limit) {
   const auto until = std::chrono::steady_clock::now() + limit;
@@ -112,7 +110,7 @@ std::optional<pid_t> ChildRunning(const fs::path& program) {
     const std::string name = entry.path().filename().string();
     if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) continue;
     // The parent's id is the second field after the command's ")".
-    const std::string stat = Slurp(entry.path() / "stat");
+    const std::string stat = ReadFile(entry.path() / "stat");
     const std::size_t close = stat.rfind(')');
     if (close == std::string::npos) continue;
     std::istringstream fields(stat.substr(close + 1));
@@ -141,4 +139,4 @@ std::vector<std::string> EntriesUnder(const fs::path& root) {
   return entries;
 }
 
-}  // namespace webaccess::reliability
+}  // namespace webaccess::programs

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace webaccess::reliability {
+namespace webaccess::programs {
 
 // A program running in the background in a process group of its own, in a
 // working directory, with its standard output and error going to
@@ -39,6 +39,8 @@ class Child {
   bool Wait(std::chrono::milliseconds limit);
   // SIGKILL to the whole group, then waits for the program.
   void Kill();
+  // SIGTERM to the program, then Kill if it has not ended within `limit`.
+  void Stop(std::chrono::milliseconds limit);
   // After the end: the exit status, or -1 when a signal ended it.
   int Status() const { return status_; }
   int TermSignal() const { return signal_; }
@@ -66,4 +68,4 @@ std::optional<pid_t> ChildRunning(const std::filesystem::path& program);
 // directories that hold nothing, these with a "/" after the name.
 std::vector<std::string> EntriesUnder(const std::filesystem::path& root);
 
-}  // namespace webaccess::reliability
+}  // namespace webaccess::programs
