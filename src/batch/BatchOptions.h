@@ -15,6 +15,7 @@ enum ExitStatus : int {
   kEndedByAnswers = 4,   // the order questions ended the program before any server contact
   kNeedsPage = 5,        // the server wants the user in its page (logon page, terminal action)
   kStalled = 6,          // nothing is under way or scheduled, so nothing more can happen
+  kAlreadyRunning = 8,   // another client holds the working folder; nothing was touched
   kUsage = 64,           // bad arguments or settings
   kWorkFileFailure = 70,
 };

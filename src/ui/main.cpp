@@ -6,17 +6,30 @@
 // like) and another poll interval (WEBACCESS_WAIT_MS).
 
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "os/FolderLock.h"
+#include "platform/qt/QtProcess.h"
 #include "protocol/ServerTable.h"
 #include "ui/Program.h"
 
 namespace {
 
 constexpr int kUsageStatus = 64;
+constexpr int kAlreadyRunningStatus = 8;
+
+// The box of a client that found the folder taken, or could not take it.
+int Refuse(QMessageBox::Icon icon, const QString& text, int status) {
+  std::fprintf(stderr, "webaccess: %s\n", text.toLocal8Bit().constData());
+  QMessageBox box(icon, QStringLiteral("webaccess"), text, QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+  return status;
+}
 
 }  // namespace
 
@@ -38,6 +51,20 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("webaccess"));
+
+  // The folder is this client's from here to the end of the process. A
+  // second client started in it says so and leaves before it touches any
+  // file.
+  const os::FolderLock lock = os::FolderLock::Take();
+  if (lock.state() == os::FolderLock::State::HeldByOther) {
+    QString text = QStringLiteral("The client is already running in this folder");
+    if (lock.holder() > 0) text += QStringLiteral(" (process %1)").arg(lock.holder());
+    return Refuse(QMessageBox::Warning, text + QLatin1Char('.'), kAlreadyRunningStatus);
+  }
+  if (lock.state() == os::FolderLock::State::Failed) {
+    return Refuse(QMessageBox::Critical, QString::fromLocal8Bit(lock.error()),
+                  platform::QtProcess::kFailStatus);
+  }
 
   // The program closes the work files when it goes.
   ui::Program program(*settings, commandLine);
