@@ -3,9 +3,12 @@
 #include <QPointer>
 #include <QUrl>
 #include <QWebEngineView>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/Browser.h"
 #include "platform/qt/EngineCookies.h"
@@ -29,8 +32,15 @@ namespace webaccess::platform {
 // LocationURL gives the page's URL as the server wrote it (ServerWrittenUrl).
 // After Quit the browser stops loading, ignores further requests and
 // reports nothing more.
+//
+// A load that fails (an HTTP error status, no connection) is also told to
+// the failure handler, with the page of the URL that failed and the status
+// or the engine's error, after the completion handler has run and only when
+// no newer navigation has started meanwhile.
 class QtWebEngineBrowser final : public Browser {
  public:
+  using FailureHandler = std::function<void(const std::string& page, const std::string& why)>;
+
   // The view is created hidden, as a child of `parent`.
   QtWebEngineBrowser(QWidget* parent, TwipsScale scale);
   ~QtWebEngineBrowser() override;
@@ -42,6 +52,8 @@ class QtWebEngineBrowser final : public Browser {
   void SetVisible(bool visible) override;
   void SetHeight(int twips) override;
   void Quit() override;
+
+  void SetFailureHandler(FailureHandler handler) { failed_ = std::move(handler); }
 
   QWebEngineView* View() const { return view_; }
   QWebEngineProfile* Profile() const { return profile_.get(); }
@@ -55,6 +67,9 @@ class QtWebEngineBrowser final : public Browser {
   bool quit_ = false;
   bool loading_ = false;      // a load has started and not yet finished
   std::optional<QUrl> next_;  // to load once the stopped load has ended
+  FailureHandler failed_;
+  std::uint64_t navigations_ = 0;                               // Navigate calls so far
+  std::optional<std::pair<std::string, std::string>> failure_;  // page and why, of the last load
 };
 
 }  // namespace webaccess::platform
