@@ -227,7 +227,6 @@ TEST_F(RunnerTest, ARequestThatFailsAndStopsTheRunIsNamedInTheTraceAndLastMessag
   struct Case {
     const char* name;
     std::vector<sim::FaultPoint> faults;
-    int uriLimit = 0;
     const char* named;
   };
   const Case cases[] = {
@@ -237,10 +236,6 @@ TEST_F(RunnerTest, ARequestThatFailsAndStopsTheRunIsNamedInTheTraceAndLastMessag
       {.name = "500 at a record",
        .faults = {{sim::FaultKind::ServerError, sim::Page::Main, 2}},
        .named = "Page request V7Main failed: HTTP status 500"},
-      {.name = "a record beyond the server's URI limit",
-       .faults = {},
-       .uriLimit = 110,
-       .named = "Page request V7Main failed: HTTP status 414"},
       {.name = "a redirect loop",
        .faults = {{sim::FaultKind::RedirectLoop, sim::Page::Message, 1}},
        .named = "Page request V7Message failed: more than 20 redirects"},
@@ -249,10 +244,8 @@ TEST_F(RunnerTest, ARequestThatFailsAndStopsTheRunIsNamedInTheTraceAndLastMessag
     TearDown();
     SetUp();
     terminal_ = RecordingTerminal{};
-    std::ofstream("INQUIRY.QDK", std::ios::binary) << std::string(58, 'a') << "\r\n"
-                                                   << std::string(80, 'b') << "\r\n";
+    WriteInquiries(2);
     simOptions_.faults = c.faults;
-    simOptions_.uriLimit = c.uriLimit;
     EXPECT_EQ(Run(Yes()), kStalled) << c.name;
     ASSERT_FALSE(terminal_.reported.empty()) << c.name;
     EXPECT_EQ(terminal_.reported.back(),
