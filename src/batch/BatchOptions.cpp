@@ -42,8 +42,8 @@ const char* BatchUsage() {
          "  --time-limit SECONDS  end as if the window were closed once this has passed\n"
          "Exit status: 0 run complete; 1 aborted by the server; 2 ended by a server error\n"
          "code; 3 time limit reached; 4 ended by the answers before any server contact;\n"
-         "5 the server wants the user in its page; 6 the run cannot go on; 64 bad usage;\n"
-         "70 a work-file failure.\n"
+         "5 the server wants the user in its page; 6 the run cannot go on; 8 another\n"
+         "client is running in this folder; 64 bad usage; 70 a work-file failure.\n"
          "The server is chosen as by the window: WEBACCESS_MAIN_URL and friends.\n";
 }
 

@@ -16,6 +16,7 @@ enum ExitStatus : int {
   kNeedsPage = 5,           // the server wants the user in its page (logon page, terminal action)
   kStalled = 6,             // nothing is under way or scheduled, so nothing more can happen
   kCertificateRefused = 7,  // the server's certificate was not trusted; nothing was sent to it
+  kAlreadyRunning = 8,      // another client holds the working folder; nothing was touched
   kUsage = 64,              // bad arguments or settings
   kWorkFileFailure = 70,
 };

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "files/WorkFileError.h"
+#include "platform/batch/Url.h"
+
 namespace webaccess::batch {
 namespace {
 
@@ -79,6 +82,7 @@ int Runner::Drive() {
               "command line.");
           return CloseWindow(kNeedsPage);
         }
+        if (const auto& failure = browser_.LastFailure()) return RequestFailed(*failure);
         output_.Report(
             "webaccess-batch: the run cannot go on: no request is under way and none is "
             "scheduled.");
@@ -90,6 +94,20 @@ int Runner::Drive() {
     output_.Report("webaccess-batch: time limit reached; ending as if the window were closed.");
     return CloseWindow(kTimeLimit);
   }
+}
+
+int Runner::RequestFailed(const platform::batch::NavigatingBrowser::Failure& failure) {
+  // The page alone, not the URL: the trace never holds a password.
+  const std::string what =
+      "Page request " + platform::batch::PageName(failure.url) + " failed: " + failure.why;
+  try {
+    form_->WorkFiles().WriteTrace(what);
+  } catch (const files::WorkFileError& error) {
+    form_->CloseWorkFiles();
+    process_.Fail(error.what());
+  }
+  output_.Report("webaccess-batch: the run cannot go on: " + what + ".");
+  return CloseWindow(kStalled);
 }
 
 int Runner::Finish(app::RunOutcome outcome) {

@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "batch/BatchOptions.h"
 #include "batch/Runner.h"
+#include "os/FolderLock.h"
 #include "platform/batch/CurlHttpClient.h"
 #include "platform/curl/CurlTransfer.h"
 #include "platform/system/CaFile.h"
@@ -37,6 +38,22 @@ int main(int argc, char** argv) {
   if (!settings || !platform::ReadCaFileSetting(getenv, caFile, error)) {
     std::fprintf(stderr, "webaccess-batch: %s\n", error.c_str());
     return batch::kUsage;
+  }
+  // The folder is this client's from here to the end of the process; a
+  // second client in it leaves before it touches any file.
+  const os::FolderLock lock = os::FolderLock::Take();
+  if (lock.state() == os::FolderLock::State::HeldByOther) {
+    const std::string holder =
+        lock.holder() > 0 ? " (process " + std::to_string(lock.holder()) + ")" : "";
+    std::fprintf(stderr,
+                 "webaccess-batch: a client is already running in this folder%s; leaving without "
+                 "touching any file.\n",
+                 holder.c_str());
+    return batch::kAlreadyRunning;
+  }
+  if (lock.state() == os::FolderLock::State::Failed) {
+    std::fprintf(stderr, "webaccess-batch: %s\n", lock.error().c_str());
+    return batch::kWorkFileFailure;
   }
   std::signal(SIGPIPE, SIG_IGN);
 

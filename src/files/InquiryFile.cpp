@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <limits>
 
-#include "files/WorkFileError.h"
 #include "files/WorkFileNames.h"
 
 namespace webaccess::files {
@@ -20,20 +19,17 @@ std::int64_t CountRecordLines(LineReader& reader) {
 
 std::int16_t CountInquiries(Channels& channels) {
   channels.Close(kShortLived);
-  std::int64_t count = 0;
-  try {
-    std::FILE* probe = std::fopen(kInquiryFile, "rb");
-    if (probe == nullptr && errno == ENOENT) {
-      channels.OpenOutput(kShortLived, kInquiryFile, OutputFile::Mode::Append);
-      channels.Close(kShortLived);
-      return 0;
-    }
-    if (probe != nullptr) std::fclose(probe);
-    LineReader& reader = channels.OpenInput(kShortLived, kInquiryFile, LineReader::LineEnds::Any);
-    count = CountRecordLines(reader);
-  } catch (const WorkFileError&) {
-    count = 0;
+  std::FILE* probe = std::fopen(kInquiryFile, "rb");
+  if (probe == nullptr && errno == ENOENT) {
+    channels.OpenOutput(kShortLived, kInquiryFile, OutputFile::Mode::Append);
+    channels.Close(kShortLived);
+    return 0;
   }
+  if (probe != nullptr) std::fclose(probe);
+  // An order that is there but cannot be read is no empty order: opening or
+  // reading it fails like any other work file, before anything is sent.
+  LineReader& reader = channels.OpenInput(kShortLived, kInquiryFile, LineReader::LineEnds::Any);
+  const std::int64_t count = CountRecordLines(reader);
   channels.Close(kShortLived);
   constexpr std::int64_t kMax = std::numeric_limits<std::int16_t>::max();
   return static_cast<std::int16_t>(count > kMax ? kMax : count);

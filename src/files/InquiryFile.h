@@ -19,8 +19,9 @@ inline constexpr std::size_t kSendableLength = 56;
 std::int64_t CountRecordLines(LineReader& reader);
 
 // Counts the records of INQUIRY.QDK on channel 1. A missing file is created
-// empty and counts 0; a file that cannot be read counts 0. The count stops
-// at 32767, the largest order the 16-bit count can name.
+// empty and counts 0; a file that is there but cannot be opened or read
+// throws WorkFileError. The count stops at 32767, the largest order the
+// 16-bit count can name.
 std::int16_t CountInquiries(Channels& channels);
 
 // Reads lines until one of kSendableLength characters or more; shorter lines

@@ -7,11 +7,14 @@
 // authorities to trust (WEBACCESS_CA_FILE).
 
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "os/FolderLock.h"
+#include "platform/qt/QtProcess.h"
 #include "platform/system/CaFile.h"
 #include "protocol/ServerTable.h"
 #include "ui/Program.h"
@@ -19,6 +22,16 @@
 namespace {
 
 constexpr int kUsageStatus = 64;
+constexpr int kAlreadyRunningStatus = 8;
+
+// The box of a client that found the folder taken, or could not take it.
+int Refuse(QMessageBox::Icon icon, const QString& text, int status) {
+  std::fprintf(stderr, "webaccess: %s\n", text.toLocal8Bit().constData());
+  QMessageBox box(icon, QStringLiteral("webaccess"), text, QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+  return status;
+}
 
 }  // namespace
 
@@ -43,6 +56,20 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("webaccess"));
+
+  // The folder is this client's from here to the end of the process. A
+  // second client started in it says so and leaves before it touches any
+  // file.
+  const os::FolderLock lock = os::FolderLock::Take();
+  if (lock.state() == os::FolderLock::State::HeldByOther) {
+    QString text = QStringLiteral("The client is already running in this folder");
+    if (lock.holder() > 0) text += QStringLiteral(" (process %1)").arg(lock.holder());
+    return Refuse(QMessageBox::Warning, text + QLatin1Char('.'), kAlreadyRunningStatus);
+  }
+  if (lock.state() == os::FolderLock::State::Failed) {
+    return Refuse(QMessageBox::Critical, QString::fromLocal8Bit(lock.error()),
+                  platform::QtProcess::kFailStatus);
+  }
 
   // The program closes the work files when it goes.
   ui::Program program(*settings, commandLine);

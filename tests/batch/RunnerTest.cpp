@@ -219,6 +219,41 @@ TEST_F(RunnerTest, AFailedRequestIsReportedWithThePasswordsMasked) {
   EXPECT_EQ(all.find("ABCD"), std::string::npos);
 }
 
+TEST_F(RunnerTest, ARequestThatFailsAndStopsTheRunIsNamedInTheTraceAndLastMessage) {
+  struct Case {
+    const char* name;
+    std::vector<sim::FaultPoint> faults;
+    const char* named;
+  };
+  const Case cases[] = {
+      {.name = "no answer to the logon",
+       .faults = {{sim::FaultKind::Drop, sim::Page::Begin, 1}},
+       .named = "Page request V7Begin failed: Empty reply from server"},
+      {.name = "500 at a record",
+       .faults = {{sim::FaultKind::ServerError, sim::Page::Main, 2}},
+       .named = "Page request V7Main failed: HTTP status 500"},
+      {.name = "a redirect loop",
+       .faults = {{sim::FaultKind::RedirectLoop, sim::Page::Message, 1}},
+       .named = "Page request V7Message failed: more than 20 redirects"},
+  };
+  for (const Case& c : cases) {
+    TearDown();
+    SetUp();
+    terminal_ = RecordingTerminal{};
+    WriteInquiries(2);
+    simOptions_.faults = c.faults;
+    EXPECT_EQ(Run(Yes()), kStalled) << c.name;
+    ASSERT_FALSE(terminal_.reported.empty()) << c.name;
+    EXPECT_EQ(terminal_.reported.back(),
+              std::string("webaccess-batch: the run cannot go on: ") + c.named + ".")
+        << c.name;
+    const std::string trace = ReadFile("TRACE.QDK");
+    EXPECT_NE(trace.find(std::string(" ") + c.named + "\r\n"), std::string::npos) << c.name << "\n"
+                                                                                  << trace;
+    EXPECT_TRUE(fs::exists("INQUIRY.QDK")) << c.name;
+  }
+}
+
 TEST_F(RunnerTest, PicksUpOnlyWhenNothingIsFlagged) {
   simOptions_.waiting = 2;
   EXPECT_EQ(Run(Yes()), kRunComplete);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "files/WorkFileError.h"
 #include "support/Harness.h"
 
 namespace webaccess::files {
@@ -42,9 +43,9 @@ TEST_F(InquiryFileTest, AMissingFileIsCreatedEmptyAndCountsNothing) {
   EXPECT_EQ(ReadFile("INQUIRY.QDK"), "");
 }
 
-TEST_F(InquiryFileTest, AnUnreadableFileCountsNothingAndStaysAsItIs) {
+TEST_F(InquiryFileTest, AFileThatIsThereButCannotBeReadIsAWorkFileFailure) {
   std::filesystem::create_directory("INQUIRY.QDK");
-  EXPECT_EQ(CountInquiries(channels), 0);
+  EXPECT_THROW(CountInquiries(channels), WorkFileError);
   EXPECT_TRUE(std::filesystem::is_directory("INQUIRY.QDK"));
 }
 

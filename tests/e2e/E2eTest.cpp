@@ -347,13 +347,30 @@ TEST_F(E2e, TheTimeLimitEndsAWaitThatNeverEnds) {
   EXPECT_GT(CountContaining(Requests(), "V7Count"), 5u);
 }
 
-TEST_F(E2e, AWorkFileThatCannotBeMadeEndsWithItsReport) {
-  fs::create_directories(dir_ / "TRACE.QDK" / "in-the-way");
-  StartSim();
-  const BatchResult run = Batch({"--yes", kCredentials});
-  EXPECT_EQ(run.status, 70) << run.out << run.err;
-  EXPECT_NE(run.err.find("TRACE.QDK"), std::string::npos) << run.err;
-  EXPECT_TRUE(Requests().empty());
+TEST_F(E2e, AWorkFileThatCannotBeMadeOrReadEndsWithItsReportAndSendsNothing) {
+  struct Case {
+    const char* inTheWay;  // a folder where the work file should be
+    const char* named;
+  };
+  const Case cases[] = {
+      {.inTheWay = "TRACE.QDK/in-the-way", .named = "TRACE.QDK"},
+      // An order that is there but cannot be read is no empty order.
+      {.inTheWay = "INQUIRY.QDK/in-the-way", .named = "INQUIRY.QDK"},
+  };
+  for (const Case& c : cases) {
+    TearDown();
+    SetUp();
+    fs::create_directories(dir_ / c.inTheWay);
+    std::ofstream(dir_ / "RESPONSE.QDK", std::ios::binary) << "EARLIER\r\n";
+    StartSim();
+    const BatchResult run = Batch({"--yes", kCredentials});
+    EXPECT_EQ(run.status, 70) << c.named << "\n" << run.out << run.err;
+    EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+    EXPECT_TRUE(Requests().empty()) << c.named;
+    EXPECT_TRUE(fs::is_directory(dir_ / c.inTheWay)) << c.named;
+    EXPECT_EQ(File("RESPONSE.QDK"), "EARLIER\r\n") << c.named;
+    EXPECT_FALSE(Exists("RESPONSE.BAK")) << c.named;
+  }
 }
 
 TEST_F(E2e, BadUsageAndBadSettingsAreRefused) {
@@ -371,6 +388,8 @@ struct FaultCase {
   std::vector<std::string> simArgs;
   int status;
   const char* timeLimit;
+  // For a run that cannot go on: what its trace and its last message say.
+  const char* named = nullptr;
 };
 
 void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
@@ -412,6 +431,13 @@ TEST_P(E2eFault, EndsAsExpected) {
   if (GetParam().status == 6) {
     EXPECT_NE(run.err.find("the run cannot go on"), std::string::npos) << run.err;
   }
+  if (GetParam().named != nullptr) {
+    const std::string named = GetParam().named;
+    EXPECT_NE(File("TRACE.QDK").find(" " + named), std::string::npos) << File("TRACE.QDK");
+    const std::size_t lastLine = run.err.rfind('\n', run.err.size() - 2);
+    EXPECT_NE(run.err.find(named, lastLine == std::string::npos ? 0 : lastLine), std::string::npos)
+        << run.err;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -423,6 +449,11 @@ INSTANTIATE_TEST_SUITE_P(
                                 "10"},
                       FaultCase{"DroppedLogon", {"--drop-at", "V7Begin"}, 6, "10"},
                       FaultCase{"ServerErrorOnRecord", {"--status500-at", "V7Main:2"}, 6, "10"},
+                      FaultCase{"UriTooLong",
+                                {"--uri-limit", "100"},
+                                6,
+                                "10",
+                                "Page request V7Main failed: HTTP status 414"},
                       FaultCase{"ShortRedirect", {"--short-body-at", "V7Main:2"}, 0, "10"},
                       FaultCase{"ShortDownload", {"--short-body-at", "File:1"}, 0, "10"},
                       FaultCase{"DroppedDownload", {"--drop-at", "File:1"}, 0, "10"},

@@ -50,6 +50,8 @@ class QtWebEngineBrowserTest : public QObject {
   void completesFromTheEventLoopOnly();
   void requestUrlReachesTheServerAsBuilt();
   void failedLoadCompletesWithTheUrlTried();
+  void aFailedLoadIsToldWithItsPageAndWhy_data();
+  void aFailedLoadIsToldWithItsPageAndWhy();
   void downloadCarriesTheEngineCookies();
   void aSecureCookieStaysOnHttps();
   void quitLeavesLoadsGoing();
@@ -70,6 +72,7 @@ class QtWebEngineBrowserTest : public QObject {
   QWidget* host_ = nullptr;
   QtWebEngineBrowser* browser_ = nullptr;
   int completions_ = 0;
+  QStringList failures_;  // "page: why"
 };
 
 void QtWebEngineBrowserTest::initTestCase() {
@@ -98,6 +101,10 @@ void QtWebEngineBrowserTest::initTestCase() {
       response.set_header("Location", to);
     });
   }
+  http.Get("/Zq3/V7Long.asp", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 414;
+    response.set_content("<html><body><h1>414 URI Too Long</h1></body></html>", "text/html");
+  });
   http.Get("/plain.asp",
            [](const httplib::Request&, httplib::Response& response) { Page(response); });
   http.Get("/echo.asp", [this](const httplib::Request& request, httplib::Response& response) {
@@ -150,6 +157,10 @@ void QtWebEngineBrowserTest::init() {
   browser_ = new QtWebEngineBrowser(host_, TwipsScale(96, 96));
   completions_ = 0;
   browser_->SetNavigateCompleteHandler([this] { ++completions_; });
+  failures_.clear();
+  browser_->SetFailureHandler([this](const std::string& page, const std::string& why) {
+    failures_ << QString::fromStdString(page + ": " + why);
+  });
 }
 
 void QtWebEngineBrowserTest::cleanup() {
@@ -214,6 +225,32 @@ void QtWebEngineBrowserTest::failedLoadCompletesWithTheUrlTried() {
   QCOMPARE(QString::fromStdString(browser_->LocationURL()), QString::fromStdString(url));
   QTest::qWait(kQuietMs);
   QCOMPARE(completions_, 1);
+}
+
+void QtWebEngineBrowserTest::aFailedLoadIsToldWithItsPageAndWhy_data() {
+  QTest::addColumn<QString>("url");
+  QTest::addColumn<QString>("told");  // the start of what is told; empty for nothing
+  const QString base = QString::fromStdString(server_.Base());
+  QTest::newRow("error status") << base + "/Zq3/V7Long.asp?ACTION=REQ"
+                                << QStringLiteral("V7Long: HTTP status 414");
+  QTest::newRow("no connection") << QStringLiteral("http://127.0.0.1:%1/Zq3/V7Count.asp?ACTION=")
+                                        .arg(webaccess::testing::ClosedPort())
+                                 << QStringLiteral("V7Count: ");
+  QTest::newRow("a page") << base + "/plain.asp?ACTION=X" << QString();
+}
+
+void QtWebEngineBrowserTest::aFailedLoadIsToldWithItsPageAndWhy() {
+  QFETCH(QString, url);
+  QFETCH(QString, told);
+  NavigateAndSettle(url.toStdString());
+  QCOMPARE(completions_, 1);
+  if (told.isEmpty()) {
+    QCOMPARE(failures_, QStringList());
+    return;
+  }
+  QCOMPARE(failures_.size(), 1);
+  QVERIFY2(failures_[0].startsWith(told) && !failures_[0].endsWith(QStringLiteral(": ")),
+           qPrintable(failures_[0]));
 }
 
 void QtWebEngineBrowserTest::downloadCarriesTheEngineCookies() {

@@ -47,6 +47,8 @@ TEST(SimOptions, ReadsEverySwitch) {
                               "15",
                               "--exit-after",
                               "9",
+                              "--uri-limit",
+                              "100",
                               "--log",
                               "x.log",
                               "--lifetime",
@@ -77,6 +79,7 @@ TEST(SimOptions, ReadsEverySwitch) {
   EXPECT_EQ(options->faults[3].occurrence, 1);
   EXPECT_EQ(options->delayMs, 15);
   EXPECT_EQ(options->exitAfter, 9);
+  EXPECT_EQ(options->uriLimit, 100);
   EXPECT_EQ(options->logFile, "x.log");
   EXPECT_DOUBLE_EQ(options->lifetimeSeconds, 2.5);
   EXPECT_EQ(options->tlsCert, "c.pem");

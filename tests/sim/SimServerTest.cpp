@@ -248,6 +248,17 @@ TEST(SimFaults, ServerErrorAndDropDoNotTakeTheRecord) {
   }
 }
 
+TEST(SimFaults, ATargetBeyondTheUriLimitIsRefusedWithoutEffect) {
+  SimOptions options;
+  options.uriLimit =
+      static_cast<int>(std::string("/Zq3/V7Main.asp?ACTION=REQ&TheRecord=101010!").size()) + 58;
+  Sim sim(options);
+  sim.LogOn();
+  EXPECT_EQ(sim.Send(Record('a')), "ACTION=NEXT");
+  EXPECT_EQ(sim.Send(Record('b') + "x"), "<414>");
+  EXPECT_EQ(sim.server().Records(), std::vector<std::string>{Record('a')});
+}
+
 TEST(SimFaults, RedirectLoopNeverEnds) {
   SimOptions options;
   options.faults = {{FaultKind::RedirectLoop, std::nullopt, 2}};

@@ -3,12 +3,15 @@
 // and pressing its buttons: every start gets to the order question, every
 // way out ends the process with status 0, and nothing the toolkit or the web
 // engine prints on the way (a fatal error, an object released in the wrong
-// order) shows on the standard error.
+// order) shows on the standard error. A second start in the same folder
+// says so and leaves it as it was.
 #include <signal.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,19 +86,17 @@ bool GroupEnds(pid_t group, QString& leftBehind) {
   return false;
 }
 
-// Starts the program in a scratch working directory holding one order, in a
-// process group of its own, and lets the driver take `steps`. The web
-// engine's helpers are in the group too: after the program has ended they
-// must go by themselves.
-Run RunProgram(const QString& steps) {
-  Run run;
-  QTemporaryDir work;
-  if (!work.isValid()) return run;
-  QFile inquiry(work.filePath(QStringLiteral("INQUIRY.QDK")));
-  if (!inquiry.open(QIODevice::WriteOnly)) return run;
+// Writes the one-record order into the working directory.
+bool WriteOrder(const QString& dir) {
+  QFile inquiry(QDir(dir).filePath(QStringLiteral("INQUIRY.QDK")));
+  if (!inquiry.open(QIODevice::WriteOnly)) return false;
   inquiry.write(kRecord);
-  inquiry.close();
+  return true;
+}
 
+// Starts the program in `dir`, in a process group of its own, with the
+// driver taking `steps`. The web engine's helpers are in the group too.
+void Launch(QProcess& program, const QString& dir, const QString& steps) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
@@ -105,15 +106,18 @@ Run RunProgram(const QString& steps) {
   // No request goes out before Start; should one go, nothing answers there.
   environment.insert(QStringLiteral("WEBACCESS_MAIN_URL"), QStringLiteral("http://127.0.0.1:9/"));
 
-  QProcess program;
   program.setProcessEnvironment(environment);
-  program.setWorkingDirectory(work.path());
+  program.setWorkingDirectory(dir);
   program.setStandardInputFile(QProcess::nullDevice());
   program.setStandardOutputFile(QProcess::nullDevice());
   program.setChildProcessModifier([] { ::setpgid(0, 0); });
   program.start(QStringLiteral(WEBACCESS_PROGRAM_PATH),
                 {QStringLiteral("1234567DEMO,DEMO01,PASSWD")});
-  if (!program.waitForStarted()) return run;
+}
+
+// Waits for the program started by Launch, killing its group when it does
+// not end in time; then waits for the group's helpers to go.
+void Finish(QProcess& program, Run& run) {
   const auto group = static_cast<pid_t>(program.processId());
   run.finished = program.waitForFinished(kRunLimitMs);
   if (!run.finished) {
@@ -125,8 +129,34 @@ Run RunProgram(const QString& steps) {
   }
   run.helpersGone = GroupEnds(group, run.leftBehind);
   run.errors = QString::fromLocal8Bit(program.readAllStandardError());
+}
+
+// Starts the program in a scratch working directory holding one order and
+// lets the driver take `steps`. After the program has ended, the web
+// engine's helpers must go by themselves.
+Run RunProgram(const QString& steps) {
+  Run run;
+  QTemporaryDir work;
+  if (!work.isValid() || !WriteOrder(work.path())) return run;
+  QProcess program;
+  Launch(program, work.path(), steps);
+  if (!program.waitForStarted()) return run;
+  Finish(program, run);
   run.inquiryLeft = QFile::exists(work.filePath(QStringLiteral("INQUIRY.QDK")));
   return run;
+}
+
+// Every file of the folder, with its content and time of last change.
+QStringList Folder(const QString& dir) {
+  QStringList files;
+  for (const QFileInfo& file : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden)) {
+    QFile content(file.filePath());
+    if (!content.open(QIODevice::ReadOnly)) continue;
+    files << QStringLiteral("%1 %2 %3")
+                 .arg(file.fileName(), QString::number(file.lastModified().toMSecsSinceEpoch()),
+                      QString::fromLatin1(content.readAll().toHex()));
+  }
+  return files;
 }
 
 QStringList Troubles(const QString& errors) {
@@ -165,6 +195,7 @@ class ProgramRunsTest : public QObject {
  private slots:
   void yesThenExitEndsWithStatusZeroEveryTime();
   void noToBothQuestionsEndsAtOnceWithStatusZero();
+  void aSecondWindowInTheFolderSaysSoAndTouchesNothing();
 };
 
 void ProgramRunsTest::yesThenExitEndsWithStatusZeroEveryTime() {
@@ -192,6 +223,54 @@ void ProgramRunsTest::noToBothQuestionsEndsAtOnceWithStatusZero() {
   QVERIFY2(run.helpersGone, where.constData());
   // Ending at once leaves the order as it was.
   QVERIFY2(run.inquiryLeft, where.constData());
+}
+
+void ProgramRunsTest::aSecondWindowInTheFolderSaysSoAndTouchesNothing() {
+  QTemporaryDir work;
+  QVERIFY(work.isValid() && WriteOrder(work.path()));
+  const QString trace = work.filePath(QStringLiteral("TRACE.QDK"));
+
+  // The first program waits at its order question, nobody answering.
+  QProcess first;
+  Launch(first, work.path(), QString());
+  QVERIFY(first.waitForStarted());
+  const auto firstGroup = static_cast<pid_t>(first.processId());
+  for (int i = 0; i < kRunLimitMs / 10 && QFileInfo(trace).size() == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  QVERIFY2(QFileInfo(trace).size() > 0, "the first program did not start its trace");
+  const QStringList before = Folder(work.path());
+
+  Run second;
+  QProcess secondProgram;
+  Launch(secondProgram, work.path(), QStringLiteral("webaccess=OK"));
+  QVERIFY(secondProgram.waitForStarted());
+  Finish(secondProgram, second);
+  const QByteArray where = Report(QStringLiteral("the second program"), second);
+  QVERIFY2(second.finished && second.how == QProcess::NormalExit, where.constData());
+  QVERIFY2(second.status == 8, where.constData());
+  QVERIFY2(second.errors.contains(QLatin1String("already running in this folder")),
+           where.constData());
+  QVERIFY2(second.errors.contains(QLatin1String("driver: webaccess: OK")), where.constData());
+  QVERIFY2(Troubles(second.errors).isEmpty(), where.constData());
+  QCOMPARE(Folder(work.path()), before);
+
+  // Killed outright, the first program leaves no lock behind, even while
+  // the web engine's helpers of its group may still be going: a new start
+  // gets to the order question at once.
+  ::kill(firstGroup, SIGKILL);
+  first.waitForFinished();
+  Run third;
+  QProcess thirdProgram;
+  Launch(thirdProgram, work.path(), QStringLiteral("QUESTION=No;QUESTION=No"));
+  QVERIFY(thirdProgram.waitForStarted());
+  Finish(thirdProgram, third);
+  QString leftBehind;
+  GroupEnds(firstGroup, leftBehind);
+  const QByteArray thirdWhere = Report(QStringLiteral("the program after the kill"), third);
+  QVERIFY2(third.finished && third.status == 0, thirdWhere.constData());
+  QVERIFY2(third.errors.contains(QLatin1String("driver: QUESTION: No")), thirdWhere.constData());
+  QVERIFY2(!third.errors.contains(QLatin1String("already running")), thirdWhere.constData());
 }
 
 QTEST_GUILESS_MAIN(ProgramRunsTest)

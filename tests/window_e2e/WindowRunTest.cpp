@@ -20,8 +20,8 @@
 #include "SimProcess.h"
 #include "WindowProgram.h"
 #include "platform/system/CaFile.h"
-#include "support/TestCertificates.h"
 #include "support/ScratchFiles.h"
+#include "support/TestCertificates.h"
 
 namespace webaccess::window_e2e {
 namespace {
@@ -321,6 +321,24 @@ TEST_F(WindowRun, AnOrderOfThreeRunsFromTheQuestionToExit) {
   EXPECT_TRUE(trace.ends_with(" Transactions complete\r\n")) << trace;
 }
 
+TEST_F(WindowRun, ARequestTheServerRefusesIsNamedInTheTraceAndTheEnginePageShows) {
+  WriteInquiry({Record(1, 60)});
+  // The record's request is longer than the server takes.
+  StartSim({QStringLiteral("--uri-limit"), QStringLiteral("100")});
+  ModalScript modals(90s);
+  ASSERT_NO_FATAL_FAILURE(StartProgram(kCredentials, modals));
+  Window().cmdStart()->click();
+  const std::string named = " Page request V7Main failed: HTTP status 414\r\n";
+  ASSERT_TRUE(WaitUntil([&] { return ReadFile("TRACE.QDK").ends_with(named); }, kRunLimit))
+      << ReadFile("TRACE.QDK") << qPrintable(sim_->Requests().join(u'\n'));
+  // The engine shows the server's answer; nothing more goes out.
+  EXPECT_TRUE(Window().WebBrowser().View()->url().path().endsWith(QStringLiteral("V7Main.asp")));
+  const qsizetype sent = sim_->Requests().size();
+  EXPECT_FALSE(WaitUntil([&] { return sim_->Requests().size() > sent; }, 1s));
+  EXPECT_EQ(Window().cmdExit()->text(), QStringLiteral("STOP"));
+  EXPECT_TRUE(modals.Unexpected().isEmpty()) << qPrintable(modals.Unexpected().join(u'\n'));
+}
+
 TEST_F(WindowRun, WithoutCredentialsTheUserLogsOnInTheServersPage) {
   const std::vector<std::string> records{Record(1, 60), Record(2, 58)};
   WriteInquiry(records);
@@ -426,7 +444,6 @@ class WindowTls : public WindowRun, public ::testing::WithParamInterface<WindowT
     for (int n = 1; n <= 2; ++n) response += ResponseLines(n, records[n - 1]);
     EXPECT_EQ(ReadFile("RESPONSE.QDK"), response);
   }
-
 };
 
 TEST_P(WindowTls, OnlyATrustedCertificateCarriesTheOrder) {

@@ -67,6 +67,7 @@ const char* SimUsage() {
          "                           STEP: PAGE, PAGE:N (the Nth request for PAGE) or N\n"
          "                           (the Nth request); PAGE is V7Begin, V7Login, V7Main,\n"
          "                           V7Count, V7Delete, V7Message, Reply or File\n"
+         "  --uri-limit BYTES        answer 414 to a request target longer than this\n"
          "  --delay-ms MS            wait before every answer\n"
          "  --exit-after N           end the process after answering N requests\n"
          "  --log FILE               append each request target to FILE\n"
@@ -155,6 +156,8 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
       ok = fault(FaultKind::ShortBody);
     } else if (arg == "--redirect-loop-at") {
       ok = fault(FaultKind::RedirectLoop);
+    } else if (arg == "--uri-limit") {
+      ok = number(options.uriLimit, 1);
     } else if (arg == "--delay-ms") {
       ok = number(options.delayMs, 0);
     } else if (arg == "--exit-after") {

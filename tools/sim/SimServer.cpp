@@ -71,7 +71,11 @@ SimReply SimServer::Handle(const SimRequest& request) {
 
   SimReply reply;
   const std::optional<FaultKind> fault = TakeFault(page, nthOfPage);
-  if (!fault || *fault == FaultKind::ShortBody) {
+  if (options_.uriLimit > 0 &&
+      request.target.size() > static_cast<std::size_t>(options_.uriLimit)) {
+    reply.status = 414;
+    reply.body = "<html><body><h1>414 URI Too Long</h1></body></html>";
+  } else if (!fault || *fault == FaultKind::ShortBody) {
     reply = Answer(page, target, request);
     if (fault) reply.delivery = SimReply::Delivery::ShortBody;
   } else if (*fault == FaultKind::Drop) {

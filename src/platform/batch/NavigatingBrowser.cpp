@@ -13,6 +13,8 @@ void NavigatingBrowser::Navigate(const std::string& url) {
   if (request_ != 0) http_.Cancel(request_);
   ++navigation_;
   redirects_ = 0;
+  requested_ = url;
+  lastFailure_.reset();
   Hop(url);
 }
 
@@ -30,6 +32,7 @@ void NavigatingBrowser::Hop(const std::string& url) {
 }
 
 void NavigatingBrowser::Failed(const std::string& why) {
+  lastFailure_ = Failure{requested_, why};
   if (failure_) failure_(current_, why);
 }
 
@@ -55,6 +58,9 @@ void NavigatingBrowser::Answered(std::uint64_t navigation, const HttpAnswer& ans
     }
     Hop(ResolveLocation(current_, answer.location));
     return;
+  }
+  if (answer.status >= 400) {
+    lastFailure_ = Failure{requested_, "HTTP status " + std::to_string(answer.status)};
   }
   loop_.Post([this, url = current_] {
     location_ = url;

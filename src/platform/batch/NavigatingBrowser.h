@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/Browser.h"
@@ -29,6 +30,13 @@ class NavigatingBrowser : public Browser {
  public:
   using FailureHandler = std::function<void(const std::string& url, const std::string& why)>;
 
+  // How the last navigation failed: the URL it was sent to, and the status
+  // ("HTTP status 414") or the network error.
+  struct Failure {
+    std::string url;
+    std::string why;
+  };
+
   NavigatingBrowser(HttpClient& http, EventLoop& loop, CookieJar& cookies, int maxRedirects = 20);
 
   void Navigate(const std::string& url) override;
@@ -41,6 +49,9 @@ class NavigatingBrowser : public Browser {
   bool Busy() const { return request_ != 0; }
   bool CertificateRefused() const { return certificateRefused_; }
   void SetFailureHandler(FailureHandler handler) { failure_ = std::move(handler); }
+  // Set when the last navigation got no answer or ended at an error status
+  // (400 and above), which still completes it; cleared by the next Navigate.
+  const std::optional<Failure>& LastFailure() const { return lastFailure_; }
 
  private:
   void Hop(const std::string& url);
@@ -55,7 +66,9 @@ class NavigatingBrowser : public Browser {
   std::uint64_t navigation_ = 0;  // serial number of the navigation under way
   std::uint64_t request_ = 0;     // its request in flight; 0 for none
   int redirects_ = 0;
-  std::string current_;  // the URL of the hop under way, as written
+  std::string current_;    // the URL of the hop under way, as written
+  std::string requested_;  // the URL the navigation under way was sent to
+  std::optional<Failure> lastFailure_;
   std::string location_;
   bool visible_ = false;
   bool certificateRefused_ = false;

@@ -3,6 +3,7 @@
 #include <QSslCertificate>
 #include <QUrl>
 #include <QWebEngineCertificateError>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -26,6 +27,21 @@ bool VerifiesWithCaFile(const QWebEngineCertificateError& error, const std::stri
     chain.push_back(certificate.toPem().toStdString());
   }
   return ChainVerifies(chain, error.url().host().toStdString(), caFile, &why);
+}
+
+// The last segment of the URL's path without its extension: "V7Main".
+std::string PageOf(const QUrl& url) {
+  const QString file = url.fileName();
+  const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+  return (dot > 0 ? file.left(dot) : file).toStdString();
+}
+
+std::string Why(const QWebEngineLoadingInfo& info) {
+  if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+    return "HTTP status " + std::to_string(info.errorCode());
+  }
+  const std::string text = info.errorString().toStdString();
+  return text.empty() ? "error " + std::to_string(info.errorCode()) : text;
 }
 
 }  // namespace
@@ -57,6 +73,14 @@ QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
   view_->setObjectName(QStringLiteral("WebBrowser"));
   view_->hide();
   QObject::connect(view_, &QWebEngineView::loadStarted, view_, [this] { loading_ = true; });
+  QObject::connect(view_->page(), &QWebEnginePage::loadingChanged, view_,
+                   [this](const QWebEngineLoadingInfo& info) {
+                     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+                       failure_.reset();
+                     } else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+                       failure_.emplace(PageOf(info.url()), Why(info));
+                     }
+                   });
   QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool) {
     loading_ = false;
     if (refused_) {
@@ -74,6 +98,15 @@ QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
       return;
     }
     NotifyNavigateComplete();
+    // Queued: the load's failure may be told after its end, and the
+    // completion may have started the next request.
+    QMetaObject::invokeMethod(
+        view_,
+        [this, navigation = navigations_] {
+          if (navigation != navigations_ || !failure_ || !failed_) return;
+          failed_(failure_->first, failure_->second);
+        },
+        Qt::QueuedConnection);
   });
 }
 
@@ -84,6 +117,8 @@ QtWebEngineBrowser::~QtWebEngineBrowser() {
 
 void QtWebEngineBrowser::Navigate(const std::string& url) {
   if (view_ == nullptr) return;
+  ++navigations_;
+  failure_.reset();
   // The URL is plain text built by concatenation: bytes that cannot stand in
   // a URL (blanks, bytes above 0x7E) are escaped byte for byte, everything
   // else goes as it is.

@@ -3,9 +3,12 @@
 #include <QPointer>
 #include <QUrl>
 #include <QWebEngineView>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/Browser.h"
 #include "platform/qt/EngineCookies.h"
@@ -34,8 +37,15 @@ namespace webaccess::platform {
 // refusal handler runs instead of the completion handler. The one exception
 // is a chain that verifies, for the page's host, against the authorities of
 // the CA file given to SetCaFile (ChainVerifies).
+//
+// A load that fails (an HTTP error status, no connection) is also told to
+// the failure handler, with the page of the URL that failed and the status
+// or the engine's error, after the completion handler has run and only when
+// no newer navigation has started meanwhile.
 class QtWebEngineBrowser final : public Browser {
  public:
+  using FailureHandler = std::function<void(const std::string& page, const std::string& why)>;
+
   // The view is created hidden, as a child of `parent`.
   QtWebEngineBrowser(QWidget* parent, TwipsScale scale);
   ~QtWebEngineBrowser() override;
@@ -50,6 +60,7 @@ class QtWebEngineBrowser final : public Browser {
 
   // A PEM file of further authorities to trust; empty for none.
   void SetCaFile(const std::string& caFile);
+  void SetFailureHandler(FailureHandler handler) { failed_ = std::move(handler); }
 
   QWebEngineView* View() const { return view_; }
   QWebEngineProfile* Profile() const { return profile_.get(); }
@@ -64,6 +75,9 @@ class QtWebEngineBrowser final : public Browser {
   std::optional<QUrl> next_;            // to load once the stopped load has ended
   std::optional<std::string> refused_;  // why the load under way lost its certificate
   std::string caFile_;
+  FailureHandler failed_;
+  std::uint64_t navigations_ = 0;                               // Navigate calls so far
+  std::optional<std::pair<std::string, std::string>> failure_;  // page and why, of the last load
 };
 
 }  // namespace webaccess::platform
