@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include "Reliability.h"
+#include "support/ScratchFiles.h"
 
 namespace webaccess::reliability {
 namespace {
@@ -19,9 +20,9 @@ constexpr int kRecords = 25;
 // leaving out the second client's own output.
 std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(const fs::path& dir) {
   std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
-  for (const std::string& name : EntriesUnder(dir)) {
+  for (const std::string& name : programs::EntriesUnder(dir)) {
     if (name.starts_with("second.")) continue;
-    files[name] = {e2e::ReadFile(dir / name), fs::last_write_time(dir / name)};
+    files[name] = {testing::ReadFile(dir / name), fs::last_write_time(dir / name)};
   }
   return files;
 }
