@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramGlobals.h"
 #include "batch/BatchOptions.h"
 #include "batch/Runner.h"
 #include "platform/batch/CurlHttpClient.h"
@@ -17,11 +18,16 @@ int main(int argc, char** argv) {
   const auto options =
       batch::ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
-    std::fprintf(stderr, "webaccess-batch: %s\n%s", error.c_str(), batch::BatchUsage());
+    std::fprintf(stderr, "webaccess-batch: %s\nRun with --help for more information.\n",
+                 error.c_str());
     return batch::kUsage;
   }
   if (options->help) {
-    std::fputs(batch::BatchUsage(), stdout);
+    std::fputs(batch::BatchUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options->version) {
+    std::printf("webaccess-batch %s\n", app::kVersion);
     return 0;
   }
   auto settings = protocol::LoadSettings([](const char* name) { return std::getenv(name); }, error);
