@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libqt6opengl6-dev
   libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick valgrind openbox xdotool
-  libcli11-dev
+  libcli11-dev scdoc groff man-db desktop-file-utils appstream lintian dpkg-dev fakeroot file
 )
 
 missing=()
