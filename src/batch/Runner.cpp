@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "files/WorkFileError.h"
+
 namespace webaccess::batch {
 namespace {
 
@@ -32,6 +34,13 @@ Runner::Runner(const BatchOptions& options, protocol::Settings settings, RunServ
   browser_.SetFailureHandler([this](const std::string& url, const std::string& why) {
     // The URL goes last: masking a password runs to the next "&" or the end.
     output_.Report("Request failed (" + why + "): " + url);
+    // The trace file gets the address without its query, which may hold passwords.
+    try {
+      form_->WorkFiles().WriteTrace("Request failed (" + why +
+                                    "): " + url.substr(0, url.find('?')));
+    } catch (const files::WorkFileError&) {
+      // The run's next write to the trace file reports the failure.
+    }
   });
   form_ = std::make_unique<app::MainForm>(platform_, std::move(settings), options.commandLine);
 }

@@ -1,5 +1,9 @@
 #include "ui/Program.h"
 
+#include <QLabel>
+
+#include "files/WorkFileError.h"
+
 namespace webaccess::ui {
 
 Program::Program(const protocol::Settings& settings, const std::string& commandLine,
@@ -20,6 +24,16 @@ Program::Program(const protocol::Settings& settings, const std::string& commandL
       events_(form_) {
   const platform::EngineCookies& cookies = window_.WebBrowser().Cookies();
   transfer_.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
+  window_.WebBrowser().SetFailureHandler([this](const std::string& url, const std::string& why) {
+    // The address without its query: the logon request carries the passwords.
+    const std::string text = "Request failed (" + why + "): " + url.substr(0, url.find('?'));
+    window_.lblDisplay()->setText(QString::fromStdString(text));
+    try {
+      form_.WorkFiles().WriteTrace(text);
+    } catch (const files::WorkFileError&) {
+      // The run's next write to the trace file reports the failure.
+    }
+  });
   window_.Attach(&events_);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/batch/CurlHttpClient.h"
 
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -69,6 +70,27 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
 }
 
 std::size_t OnBody(char*, std::size_t size, std::size_t count, void*) { return size * count; }
+
+// Names the proxy that libcurl takes from the environment for the URL's
+// scheme, if any, for a failure report: whether the proxy or the server
+// failed is then plain. A user name and password in it are left out.
+std::string ProxyNote(std::string_view url) {
+  const bool https = StartsWithIgnoringCase(url, "https:");
+  const std::vector<const char*> names =
+      https ? std::vector<const char*>{"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}
+            : std::vector<const char*>{"http_proxy", "all_proxy", "ALL_PROXY"};
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    std::string proxy(value);
+    const std::size_t scheme = proxy.find("://");
+    const std::size_t hostStart = scheme == std::string::npos ? 0 : scheme + 3;
+    const std::size_t at = proxy.find('@', hostStart);
+    if (at != std::string::npos) proxy.erase(hostStart, at + 1 - hostStart);
+    return std::string("; ") + name + " is " + proxy;
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -164,8 +186,9 @@ void CurlHttpClient::Poll() {
     HttpAnswer answer = std::move(request->answer);
     answer.answered = request->headersComplete;
     if (!answer.answered) {
-      answer.error = request->errorText[0] != '\0' ? std::string(request->errorText)
-                                                   : std::string(curl_easy_strerror(result));
+      answer.error = (request->errorText[0] != '\0' ? std::string(request->errorText)
+                                                    : std::string(curl_easy_strerror(result))) +
+                     ProxyNote(request->url);
     }
     if (request->done) request->done(answer);
   }

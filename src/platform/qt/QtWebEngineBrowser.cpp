@@ -1,6 +1,7 @@
 #include "platform/qt/QtWebEngineBrowser.h"
 
 #include <QUrl>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -27,6 +28,16 @@ QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
   view_->setObjectName(QStringLiteral("WebBrowser"));
   view_->hide();
   QObject::connect(view_, &QWebEngineView::loadStarted, view_, [this] { loading_ = true; });
+  QObject::connect(view_->page(), &QWebEnginePage::loadingChanged, view_,
+                   [this](const QWebEngineLoadingInfo& info) {
+                     if (quit_ || !failure_ ||
+                         info.status() != QWebEngineLoadingInfo::LoadFailedStatus ||
+                         info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+                       return;
+                     }
+                     failure_(info.url().toString(QUrl::FullyEncoded).toStdString(),
+                              info.errorString().toStdString());
+                   });
   QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool) {
     loading_ = false;
     if (quit_) return;

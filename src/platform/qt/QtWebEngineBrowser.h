@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QUrl>
 #include <QWebEngineView>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ namespace webaccess::platform {
 // failed (the engine then keeps the URL it tried). A navigation that a newer
 // one replaces before it ends completes only once, as the newer one.
 // LocationURL gives the page's URL as the server wrote it (ServerWrittenUrl).
+// A load that fails for want of an answer (no connection, a proxy that
+// refuses or is down, a certificate refused) is also reported to the failure
+// handler, before its completion; a page with an error status is not.
 // After Quit the browser stops loading, ignores further requests and
 // reports nothing more.
 class QtWebEngineBrowser final : public Browser {
@@ -43,6 +47,10 @@ class QtWebEngineBrowser final : public Browser {
   void SetHeight(int twips) override;
   void Quit() override;
 
+  // The URL tried and the engine's error text.
+  using FailureHandler = std::function<void(const std::string& url, const std::string& why)>;
+  void SetFailureHandler(FailureHandler handler) { failure_ = std::move(handler); }
+
   QWebEngineView* View() const { return view_; }
   QWebEngineProfile* Profile() const { return profile_.get(); }
   const EngineCookies& Cookies() const { return *cookies_; }
@@ -55,6 +63,7 @@ class QtWebEngineBrowser final : public Browser {
   bool quit_ = false;
   bool loading_ = false;      // a load has started and not yet finished
   std::optional<QUrl> next_;  // to load once the stopped load has ended
+  FailureHandler failure_;
 };
 
 }  // namespace webaccess::platform
