@@ -39,10 +39,13 @@ int main(int argc, char** argv) {
 
   batch::StdTerminal terminal;
   platform::SystemClock clock;
-  platform::batch::CookieJar cookies;
+  // The page requests and the download share libcurl's cookie engine; the
+  // cookies outlive both.
+  platform::CurlCookies cookies;
   platform::batch::CurlHttpClient http;
+  http.SetCookies(&cookies);
   platform::CurlTransfer transfer;
-  transfer.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
-  batch::Runner runner(*options, std::move(*settings), {http, transfer, clock, cookies, terminal});
+  transfer.SetCookies(&cookies);
+  batch::Runner runner(*options, std::move(*settings), {http, transfer, clock, terminal});
   return runner.Run();
 }

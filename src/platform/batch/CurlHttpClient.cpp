@@ -10,7 +10,6 @@ struct CurlHttpClient::Request {
   std::uint64_t id = 0;
   CURL* easy = nullptr;
   std::string url;
-  std::string cookie;
   Done done;
   HttpAnswer answer;
   bool headersComplete = false;
@@ -63,8 +62,6 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
     if (answer.status >= 200) request->headersComplete = true;
   } else if (StartsWithIgnoringCase(line, "location:")) {
     answer.location = std::string(HeaderValue(line, 9));
-  } else if (StartsWithIgnoringCase(line, "set-cookie:")) {
-    answer.setCookies.emplace_back(HeaderValue(line, 11));
   }
   return size * count;
 }
@@ -128,12 +125,10 @@ void CurlHttpClient::GiveBack(CURL* easy) {
   }
 }
 
-std::uint64_t CurlHttpClient::Get(const std::string& url, const std::string& cookieHeader,
-                                  Done done) {
+std::uint64_t CurlHttpClient::Get(const std::string& url, Done done) {
   auto request = std::make_unique<Request>();
   request->id = nextId_++;
   request->url = url;
-  request->cookie = cookieHeader;
   request->done = std::move(done);
   CURL* easy = TakeHandle();
   request->easy = easy;
@@ -149,7 +144,7 @@ std::uint64_t CurlHttpClient::Get(const std::string& url, const std::string& coo
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, request.get());
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request->errorText);
-  if (!request->cookie.empty()) curl_easy_setopt(easy, CURLOPT_COOKIE, request->cookie.c_str());
+  if (shared_ != nullptr) shared_->Use(easy);
   const std::uint64_t id = request->id;
   curl_multi_add_handle(multi_, easy);
   requests_.emplace(id, std::move(request));

@@ -72,6 +72,7 @@ TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) 
   // Without progress for a minute, the server is gone.
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+  if (shared_ != nullptr) shared_->Use(h);
   std::string cookie;
   if (cookies_) cookie = cookies_(url);
   if (!cookie.empty()) curl_easy_setopt(h, CURLOPT_COOKIE, cookie.c_str());

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Transfer.h"
+#include "platform/curl/CurlCookies.h"
 
 namespace webaccess::platform {
 
@@ -24,12 +25,16 @@ class CurlTransfer : public Transfer {
   CurlTransfer(const CurlTransfer&) = delete;
   CurlTransfer& operator=(const CurlTransfer&) = delete;
   void SetCookieSource(CookieSource source) { cookies_ = std::move(source); }
+  // Or: sends and keeps cookies through libcurl's engine, shared with other
+  // handles. `shared` outlives this transfer.
+  void SetCookies(const CurlCookies* shared) { shared_ = shared; }
 
   TransferResult Download(const std::string& url, const Sink& sink) override;
 
  private:
   long connectTimeoutSeconds_;
   CookieSource cookies_;
+  const CurlCookies* shared_ = nullptr;
   void* handle_ = nullptr;  // the CURL easy handle (CURL is void), made at the first download
 };
 
