@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick valgrind openbox xdotool
   libcli11-dev scdoc groff man-db desktop-file-utils appstream lintian dpkg-dev fakeroot file
+  tinyproxy
 )
 
 missing=()
