@@ -9,6 +9,8 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev openssl
   xvfb xauth x11-utils imagemagick valgrind openbox xdotool
+  libcli11-dev scdoc groff man-db desktop-file-utils appstream lintian dpkg-dev fakeroot file
+  tinyproxy
   g++-mingw-w64-x86-64-posix wine64 googletest
 )
 

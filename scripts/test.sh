@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite in
-# the default build, the core tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, each fuzz target for a few seconds, and the core
-# tests of the Windows cross build under Wine.
+# the default build, the installation and the Debian package, the core tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz
+# target for a few seconds, and the core tests of the Windows cross build
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,10 @@ jobs=$(nproc)
 cmake --preset default
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
+
+# What installing puts in place, and the Debian package: built, checked by
+# lintian, unpacked and run.
+bash scripts/check-package.sh build/default
 
 # Every fuzz target for a few seconds, from its corpus: no crash, hang or
 # sanitizer report.

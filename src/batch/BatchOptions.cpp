@@ -1,5 +1,7 @@
 #include "batch/BatchOptions.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -30,78 +32,117 @@ bool ParseAnswers(const std::string& list, std::vector<bool>& answers) {
   }
 }
 
-}  // namespace
-
-const char* BatchUsage() {
-  return "Usage: webaccess-batch [--yes | --answers LIST] [--time-limit SECONDS] [--] [WORD...]\n"
-         "Runs one order without a window. The WORDs, joined by single blanks, are the\n"
-         "command-line text the window would get: \"CCCCCCCPPPP,USERID,PASSWD\".\n"
-         "  --yes                 answer every question Yes\n"
-         "  --answers LIST        answer the questions in order from LIST (yes/no, comma-\n"
-         "                        separated); then ask on the terminal, or No without one\n"
-         "  --time-limit SECONDS  end as if the window were closed once this has passed\n"
-         "Exit status: 0 run complete; 1 aborted by the server; 2 ended by a server error\n"
-         "code; 3 time limit reached; 4 ended by the answers before any server contact;\n"
-         "5 the server wants the user in its page; 6 the run cannot go on; 8 another\n"
-         "client is running in this folder; 64 bad usage; 70 a work-file failure.\n"
-         "The server is chosen as by the window: WEBACCESS_MAIN_URL and friends.\n";
-}
-
-std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
-                                                std::string& error) {
+// The options and the words they fill. Words that begin with "-" follow "--".
+struct Parser {
+  CLI::App app{
+      "Runs one order without a window. The WORDs, joined by single blanks, are the\n"
+      "command-line text the window would get: \"CCCCCCCPPPP,USERID,PASSWD\".",
+      "webaccess-batch"};
   BatchOptions options;
+  std::string answerList;
+  std::string timeLimit;
   std::vector<std::string> words;
+  CLI::Option* answersOption = nullptr;
+  CLI::Option* timeLimitOption = nullptr;
+
+  Parser() {
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.add_flag("--version", options.version, "print the version and exit");
+    auto* yes = app.add_flag("--yes", options.allYes, "answer every question Yes");
+    answersOption =
+        app.add_option("--answers", answerList,
+                       "answer the questions in order from LIST (yes/no, comma-\n"
+                       "separated); then ask on the terminal, or No without one")
+            ->type_name("LIST")
+            ->check(CLI::Validator(
+                [](std::string& text) -> std::string {
+                  std::vector<bool> parsed;
+                  return ParseAnswers(text, parsed)
+                             ? std::string()
+                             : "takes yes and no, comma-separated (is \"" + text + "\")";
+                },
+                ""));
+    yes->excludes(answersOption);
+    timeLimitOption = app.add_option("--time-limit", timeLimit,
+                                     "end as if the window were closed once this has passed")
+                          ->type_name("SECONDS")
+                          ->check(CLI::Validator(
+                              [](std::string& text) -> std::string {
+                                char* end = nullptr;
+                                const double seconds = std::strtod(text.c_str(), &end);
+                                if (text.empty() || end != text.c_str() + text.size() ||
+                                    !std::isfinite(seconds) || seconds <= 0) {
+                                  return "needs a number of seconds above 0 (is \"" + text + "\")";
+                                }
+                                return {};
+                              },
+                              ""));
+    app.add_option("WORD", words, "the command-line text, word by word");
+    app.footer(
+        "Exit status: 0 run complete; 1 aborted by the server; 2 ended by a server error\n"
+        "code; 3 time limit reached; 4 ended by the answers before any server contact;\n"
+        "5 the server wants the user in its page; 6 the run cannot go on; 7 the server's\n"
+        "certificate was refused; 8 another client is running in this folder; 64 bad\n"
+        "usage; 70 a work-file failure.\n"
+        "The server is chosen as by the window: WEBACCESS_MAIN_URL and friends.");
+  }
+};
+
+// Where the words stand among the arguments, by the same rules the parser
+// follows: after "--" everything is a word; before it, "--answers" and
+// "--time-limit" take the next argument, and anything else that begins with
+// "-" is an option.
+std::vector<std::size_t> WordPositions(const std::vector<std::string>& args) {
+  std::vector<std::size_t> positions;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (optionsEnded || !arg.starts_with("--")) {
-      words.push_back(arg);
-      options.wordPositions.push_back(i);
-      continue;
-    }
-    if (arg == "--") {
+    if (optionsEnded || !arg.starts_with("-")) {
+      positions.push_back(i);
+    } else if (arg == "--") {
       optionsEnded = true;
-    } else if (arg == "--help") {
-      options.help = true;
-    } else if (arg == "--yes") {
-      options.allYes = true;
-    } else if (arg == "--answers") {
-      if (i + 1 >= args.size()) {
-        error = "--answers needs a list such as yes,no";
-        return std::nullopt;
-      }
-      std::vector<bool> answers;
-      if (!ParseAnswers(args[++i], answers)) {
-        error = "--answers takes yes and no, comma-separated (is \"" + args[i] + "\")";
-        return std::nullopt;
-      }
-      options.answers = std::move(answers);
-    } else if (arg == "--time-limit") {
-      if (i + 1 >= args.size()) {
-        error = "--time-limit needs a number of seconds";
-        return std::nullopt;
-      }
-      const std::string& text = args[++i];
-      char* end = nullptr;
-      const double seconds = std::strtod(text.c_str(), &end);
-      if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(seconds) ||
-          seconds <= 0) {
-        error = "--time-limit needs a number of seconds above 0 (is \"" + text + "\")";
-        return std::nullopt;
-      }
-      options.timeLimitSeconds = seconds;
-    } else {
-      error = "unknown option \"" + arg + "\" (put -- before words that begin with --)";
-      return std::nullopt;
+    } else if (arg == "--answers" || arg == "--time-limit") {
+      ++i;
     }
   }
-  if (options.allYes && options.answers) {
-    error = "--yes and --answers exclude each other";
+  return positions;
+}
+
+}  // namespace
+
+std::string BatchUsage() { return Parser().app.help(); }
+
+std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
+                                                std::string& error) {
+  Parser parser;
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    parser.app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    parser.options.help = true;
+    return parser.options;
+  } catch (const CLI::ParseError& e) {
+    error = e.what();
     return std::nullopt;
   }
-  for (std::size_t i = 0; i < words.size(); ++i) {
+  BatchOptions options = std::move(parser.options);
+  if (parser.answersOption->count() > 0) {
+    std::vector<bool> answers;
+    ParseAnswers(parser.answerList, answers);
+    options.answers = std::move(answers);
+  }
+  if (parser.timeLimitOption->count() > 0)
+    options.timeLimitSeconds = std::strtod(parser.timeLimit.c_str(), nullptr);
+  for (std::size_t i = 0; i < parser.words.size(); ++i) {
     if (i > 0) options.commandLine += ' ';
-    options.commandLine += words[i];
+    options.commandLine += parser.words[i];
+  }
+  // The positions are used only where they name exactly the words parsed.
+  std::vector<std::size_t> positions = WordPositions(args);
+  if (positions.size() == parser.words.size() &&
+      std::equal(positions.begin(), positions.end(), parser.words.begin(),
+                 [&args](std::size_t at, const std::string& word) { return args[at] == word; })) {
+    options.wordPositions = std::move(positions);
   }
   return options;
 }

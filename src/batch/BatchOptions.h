@@ -28,13 +28,15 @@ struct BatchOptions {
   std::string commandLine;                 // the words joined by single blanks
   std::vector<std::size_t> wordPositions;  // where the words stand among the arguments
   bool help = false;
+  bool version = false;
 };
 
 // Parses the arguments (without the program name). On a bad argument,
-// `error` says what is wrong and nothing is returned.
+// `error` says what is wrong and nothing is returned. --help and --version
+// are reported in `help` and `version`; the rest is then left unread.
 std::optional<BatchOptions> ParseBatchArguments(const std::vector<std::string>& args,
                                                 std::string& error);
 
-const char* BatchUsage();
+std::string BatchUsage();
 
 }  // namespace webaccess::batch

@@ -25,7 +25,7 @@ Runner::Runner(const BatchOptions& options, protocol::Settings settings, RunServ
       services_(services),
       output_(services.terminal),
       loop_(services.clock),
-      browser_(services.http, loop_, services.cookies),
+      browser_(services.http, loop_),
       view_(output_),
       dialogs_(output_, options.allYes, AnswerList(options), [this] { return TimeLeftMs(); }),
       process_(output_, [this] { return runStarted_; }),

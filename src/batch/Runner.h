@@ -8,7 +8,6 @@
 #include "batch/Terminal.h"
 #include "platform/Clock.h"
 #include "platform/Transfer.h"
-#include "platform/batch/CookieJar.h"
 #include "platform/batch/EventLoop.h"
 #include "platform/batch/HttpClient.h"
 #include "platform/batch/NavigatingBrowser.h"
@@ -16,13 +15,12 @@
 
 namespace webaccess::batch {
 
-// What the runner takes from outside: the network, the response download
-// (which should send the cookie jar's cookies), the clock and the terminal.
+// What the runner takes from outside: the network and the response download
+// (which share the server's cookies), the clock and the terminal.
 struct RunServices {
   platform::batch::HttpClient& http;
   platform::Transfer& transfer;
   platform::Clock& clock;
-  platform::batch::CookieJar& cookies;
   Terminal& terminal;
 };
 

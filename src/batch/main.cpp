@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/ProgramGlobals.h"
 #include "batch/BatchOptions.h"
 #include "batch/Runner.h"
 #include "os/FolderLock.h"
@@ -20,11 +21,16 @@ int main(int argc, char** argv) {
   const auto options =
       batch::ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
-    std::fprintf(stderr, "webaccess-batch: %s\n%s", error.c_str(), batch::BatchUsage());
+    std::fprintf(stderr, "webaccess-batch: %s\nRun with --help for more information.\n",
+                 error.c_str());
     return batch::kUsage;
   }
   if (options->help) {
-    std::fputs(batch::BatchUsage(), stdout);
+    std::fputs(batch::BatchUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options->version) {
+    std::printf("webaccess-batch %s\n", app::kVersion);
     return 0;
   }
   // The credentials are in the options now: the process list shows no password from here on.
@@ -59,12 +65,15 @@ int main(int argc, char** argv) {
 
   batch::StdTerminal terminal;
   platform::SystemClock clock;
-  platform::batch::CookieJar cookies;
+  // The page requests and the download share libcurl's cookie engine; the
+  // cookies outlive both.
+  platform::CurlCookies cookies;
   platform::batch::CurlHttpClient http;
   http.SetCaFile(caFile);
+  http.SetCookies(&cookies);
   platform::CurlTransfer transfer;
   transfer.SetCaFile(caFile);
-  transfer.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
-  batch::Runner runner(*options, std::move(*settings), {http, transfer, clock, cookies, terminal});
+  transfer.SetCookies(&cookies);
+  batch::Runner runner(*options, std::move(*settings), {http, transfer, clock, terminal});
   return runner.Run();
 }

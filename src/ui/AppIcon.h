@@ -4,7 +4,8 @@
 
 namespace webaccess::ui {
 
-// The program's own icon, 32 by 32 pixels in a handful of plain colours.
+// The program's own icon, the same pictures that are installed for the
+// desktop, taken from the program's resources.
 QIcon AppIcon();
 
 }  // namespace webaccess::ui

@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "app/CommandLine.h"
+#include "app/ProgramGlobals.h"
 #include "os/FolderLock.h"
 #include "platform/qt/QtProcess.h"
 #include "platform/system/CaFile.h"
@@ -33,10 +35,35 @@ int Refuse(QMessageBox::Icon icon, const QString& text, int status) {
   return status;
 }
 
+constexpr const char* kHelp =
+    "Usage: webaccess [CCCCCCCPPPP,USERID,PASSWD]\n"
+    "Orders the records listed in INQUIRY.QDK in the working directory from the\n"
+    "server and collects the responses into RESPONSE.QDK, AUDIT.QDK and\n"
+    "MESSAGE.QDK. The words, joined by single blanks, carry the credentials:\n"
+    "company number (7) and company password (4), user id (6), user password (up\n"
+    "to 6). Without them the user logs on in the server's own page.\n"
+    "  --help     print this help and exit (only as the first word)\n"
+    "  --version  print the version and exit (only as the first word)\n"
+    "Every other word is part of the credentials, as given.\n"
+    "Environment: WEBACCESS_MAIN_URL, WEBACCESS_ALT_URL, WEBACCESS_TEST_URL,\n"
+    "WEBACCESS_IP_URL (the servers), WEBACCESS_WAIT_MS (the poll interval),\n"
+    "http_proxy, https_proxy, no_proxy. Exit status 64: a bad setting.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace webaccess;
+
+  // --help and --version stand alone as the first word; any other word
+  // belongs to the credentials.
+  if (argc > 1 && std::string_view(argv[1]) == "--help") {
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "--version") {
+    std::printf("webaccess %s\n", app::kVersion);
+    return 0;
+  }
 
   // Taken before the toolkit sees the arguments, so that nothing of the
   // credentials is read as a toolkit option.
@@ -56,6 +83,8 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("webaccess"));
+  // The installed desktop entry gives the window its name and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("webaccess"));
 
   // The folder is this client's from here to the end of the process. A
   // second client started in it says so and leaves before it touches any

@@ -36,6 +36,12 @@ TEST(BatchOptions, ReadsTheAnswerListInOrder) {
   EXPECT_EQ(options->commandLine, "");
 }
 
+TEST(BatchOptions, AnswersHelpAndVersion) {
+  EXPECT_TRUE(Parse({"--help", "--verbose"})->help);
+  EXPECT_TRUE(Parse({"--version", "w"})->version);
+  EXPECT_FALSE(Parse({"w"})->version);
+}
+
 TEST(BatchOptions, RefusesBadUsage) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--yes", "--answers", "yes"},

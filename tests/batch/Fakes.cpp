@@ -8,11 +8,11 @@ std::string TargetOf(const std::string& url) {
   return path == std::string::npos ? "/" : url.substr(path);
 }
 
-std::uint64_t SimHttp::Get(const std::string& url, const std::string& cookieHeader, Done done) {
+std::uint64_t SimHttp::Get(const std::string& url, Done done) {
   if (onGet) onGet(url);
-  requests.emplace_back(url, cookieHeader);
+  requests.emplace_back(url, cookie_);
   const std::uint64_t id = nextId_++;
-  pending_.emplace(id, Pending{url, cookieHeader, std::move(done)});
+  pending_.emplace(id, Pending{url, cookie_, std::move(done)});
   return id;
 }
 
@@ -35,7 +35,8 @@ void SimHttp::AnswerOne(Pending& request) {
     answer.answered = true;
     answer.status = reply.status;
     answer.location = reply.location;
-    if (!reply.setCookie.empty()) answer.setCookies.push_back(reply.setCookie);
+    // "NAME=VALUE; Path=/": the pair goes back.
+    if (!reply.setCookie.empty()) cookie_ = reply.setCookie.substr(0, reply.setCookie.find(';'));
   }
   request.done(answer);
 }
@@ -45,7 +46,7 @@ void SimHttp::Wait(int milliseconds) {
 }
 
 platform::TransferResult SimTransfer::Download(const std::string& url, const Sink& sink) {
-  const sim::SimReply reply = server_.Handle({TargetOf(url), cookies_.HeaderFor(url)});
+  const sim::SimReply reply = server_.Handle({TargetOf(url), http_.Cookie()});
   if (reply.status != 200 || reply.delivery != sim::SimReply::Delivery::Normal) {
     return {false, "HTTP status " + std::to_string(reply.status)};
   }

@@ -9,7 +9,6 @@
 #include "SimServer.h"
 #include "batch/Terminal.h"
 #include "platform/Transfer.h"
-#include "platform/batch/CookieJar.h"
 #include "platform/batch/HttpClient.h"
 #include "support/FakePlatform.h"
 
@@ -21,13 +20,15 @@ std::string TargetOf(const std::string& url);
 // An HttpClient whose requests are answered by an in-process simulated
 // server at the first Poll after they were started, never inside Get; the
 // further hops of a redirect are answered by that same Poll.
-// Waiting advances the virtual clock instead of sleeping.
+// Waiting advances the virtual clock instead of sleeping. Like the HTTP
+// library's cookie engine, it keeps the session cookie the server sets and
+// sends it back with every later request.
 class SimHttp : public platform::batch::HttpClient {
  public:
   SimHttp(sim::SimServer& server, ::webaccess::testing::VirtualClock& clock)
       : server_(server), clock_(clock) {}
 
-  std::uint64_t Get(const std::string& url, const std::string& cookieHeader, Done done) override;
+  std::uint64_t Get(const std::string& url, Done done) override;
   void Cancel(std::uint64_t id) override { pending_.erase(id); }
   void Poll() override;
   bool Busy() const override { return !pending_.empty(); }
@@ -37,6 +38,8 @@ class SimHttp : public platform::batch::HttpClient {
   std::function<void(const std::string& url)> onGet;
   // The wire URLs and Cookie headers of every request, in order.
   std::vector<std::pair<std::string, std::string>> requests;
+  // The Cookie header that goes with the next request.
+  const std::string& Cookie() const { return cookie_; }
 
  private:
   struct Pending {
@@ -50,19 +53,19 @@ class SimHttp : public platform::batch::HttpClient {
   ::webaccess::testing::VirtualClock& clock_;
   std::uint64_t nextId_ = 1;
   std::map<std::uint64_t, Pending> pending_;
+  std::string cookie_;
 };
 
-// The response download from the same simulated server, with the jar's
-// cookies; any answer but a whole 200 is a failure.
+// The response download from the same simulated server, with the cookie of
+// the page requests; any answer but a whole 200 is a failure.
 class SimTransfer : public platform::Transfer {
  public:
-  SimTransfer(sim::SimServer& server, platform::batch::CookieJar& cookies)
-      : server_(server), cookies_(cookies) {}
+  SimTransfer(sim::SimServer& server, const SimHttp& http) : server_(server), http_(http) {}
   platform::TransferResult Download(const std::string& url, const Sink& sink) override;
 
  private:
   sim::SimServer& server_;
-  platform::batch::CookieJar& cookies_;
+  const SimHttp& http_;
 };
 
 // Keeps what is printed; answers questions from a script when it can ask.

@@ -14,8 +14,8 @@ using webaccess::testing::VirtualClock;
 // Answers each wire URL from a table at the next poll; unknown URLs fail.
 class TableHttp : public HttpClient {
  public:
-  std::uint64_t Get(const std::string& url, const std::string& cookie, Done done) override {
-    sent.push_back({url, cookie});
+  std::uint64_t Get(const std::string& url, Done done) override {
+    sent.push_back(url);
     pending_[next_] = {url, std::move(done)};
     return next_++;
   }
@@ -41,7 +41,7 @@ class TableHttp : public HttpClient {
   void Wait(int) override {}
 
   std::map<std::string, HttpAnswer> table;
-  std::vector<std::pair<std::string, std::string>> sent;
+  std::vector<std::string> sent;
   int cancelled = 0;
 
  private:
@@ -49,10 +49,8 @@ class TableHttp : public HttpClient {
   std::map<std::uint64_t, std::pair<std::string, Done>> pending_;
 };
 
-HttpAnswer RedirectTo(const std::string& location, std::vector<std::string> cookies = {}) {
-  return {true, {}, 302, location, std::move(cookies)};
-}
-HttpAnswer PageOf(long status) { return {true, {}, status, {}, {}}; }
+HttpAnswer RedirectTo(const std::string& location) { return {true, {}, 302, location}; }
+HttpAnswer PageOf(long status) { return {true, {}, status, {}}; }
 
 class BrowserTest : public ::testing::Test {
  protected:
@@ -70,8 +68,7 @@ class BrowserTest : public ::testing::Test {
   VirtualClock clock_;
   EventLoop loop_{clock_};
   TableHttp http_;
-  CookieJar cookies_;
-  NavigatingBrowser browser_{http_, loop_, cookies_, 3};
+  NavigatingBrowser browser_{http_, loop_, 3};
   std::vector<std::string> completed_;
   std::vector<std::string> failures_;
 };
@@ -118,21 +115,6 @@ TEST_F(BrowserTest, GivesUpAfterTooManyRedirects) {
   EXPECT_TRUE(completed_.empty());
   EXPECT_EQ(http_.sent.size(), 4u) << "the first request and three redirects";
   EXPECT_EQ(failures_, std::vector<std::string>{"http://s/loop : more than 3 redirects"});
-}
-
-TEST_F(BrowserTest, KeepsCookiesSetOnARedirectForTheNextHopsAndRequests) {
-  http_.table["http://s/Zq3/V7Begin.asp?ACTION="] =
-      RedirectTo("http://s/Zq3/Reply.asp?ACTION=LOGON", {"SIMSESSION=XYZ; Path=/"});
-  http_.table["http://s/Zq3/Reply.asp?ACTION=LOGON"] = PageOf(200);
-  http_.table["http://s/Zq3/V7Count.asp?ACTION="] = PageOf(200);
-  browser_.Navigate("http://s/Zq3/V7Begin.asp?ACTION=");
-  Settle();
-  browser_.Navigate("http://s/Zq3/V7Count.asp?ACTION=");
-  Settle();
-  ASSERT_EQ(http_.sent.size(), 3u);
-  EXPECT_EQ(http_.sent[0].second, "");
-  EXPECT_EQ(http_.sent[1].second, "SIMSESSION=XYZ");
-  EXPECT_EQ(http_.sent[2].second, "SIMSESSION=XYZ");
 }
 
 TEST_F(BrowserTest, ANewNavigationAbandonsTheOneUnderWay) {

@@ -67,14 +67,14 @@ class RunnerTest : public ::testing::Test {
     sim_ = std::make_unique<sim::SimServer>(simOptions_, kBase);
     http_ = std::make_unique<SimHttp>(*sim_, clock_);
     http_->onGet = onGet_;
-    transfer_ = std::make_unique<SimTransfer>(*sim_, cookies_);
+    transfer_ = std::make_unique<SimTransfer>(*sim_, *http_);
     protocol::Settings settings{{{"Main Server", kBase},
                                  {"Alternate Server", kBase},
                                  {"Test Server", kBase},
                                  {"I.P. Address", kBase}},
                                 20};
-    runner_ = std::make_unique<Runner>(
-        options, settings, RunServices{*http_, *transfer_, clock_, cookies_, terminal_});
+    runner_ = std::make_unique<Runner>(options, settings,
+                                       RunServices{*http_, *transfer_, clock_, terminal_});
     return runner_->Run();
   }
 
@@ -96,7 +96,6 @@ class RunnerTest : public ::testing::Test {
   sim::SimOptions simOptions_;
   std::function<void(const std::string&)> onGet_;
   VirtualClock clock_;
-  platform::batch::CookieJar cookies_;
   RecordingTerminal terminal_;
   std::unique_ptr<sim::SimServer> sim_;
   std::unique_ptr<SimHttp> http_;

@@ -10,6 +10,7 @@
 #include "HttpFront.h"
 #include "platform/batch/CurlHttpClient.h"
 #include "platform/batch/NavigatingBrowser.h"
+#include "platform/curl/CurlCookies.h"
 #include "support/FakePlatform.h"
 #include "support/ScratchFiles.h"
 #include "support/TestCertificates.h"
@@ -17,6 +18,7 @@
 namespace webaccess::platform::batch {
 namespace {
 
+using platform::CurlCookies;
 using webaccess::testing::ServerCertificate;
 
 TEST(SecureCookie, GoesOverHttpsOnlyWhereverTheRedirectsLead) {
@@ -57,8 +59,9 @@ TEST(SecureCookie, GoesOverHttpsOnlyWhereverTheRedirectsLead) {
   CurlHttpClient http(5, 5);
   http.SetCaFile(certificates.Authority());
   loop.SetSource(&http);
-  CookieJar cookies;
-  NavigatingBrowser browser(http, loop, cookies);
+  CurlCookies cookies;
+  http.SetCookies(&cookies);
+  NavigatingBrowser browser(http, loop);
   int completed = 0;
   browser.SetNavigateCompleteHandler([&] { ++completed; });
   browser.Navigate(secure.BaseUrl() + "logon");

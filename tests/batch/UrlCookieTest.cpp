@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/batch/CookieJar.h"
 #include "platform/batch/Url.h"
 
 namespace webaccess::platform::batch {
@@ -46,52 +45,6 @@ TEST(PageName, IsTheLastPathSegmentWithoutItsExtension) {
       {.url = "/Zq3/V7Delete.asp?ACTION=", .page = "V7Delete"},
   };
   for (const Case& c : cases) EXPECT_EQ(PageName(c.url), c.page) << c.url;
-}
-
-TEST(CookieJar, SendsAHostCookieBackToItsHostOnly) {
-  CookieJar jar;
-  jar.Store("http://127.0.0.1:5/Zq3/V7Begin.asp?ACTION=", "SIMSESSION=ABC; Path=/; HttpOnly");
-  EXPECT_EQ(jar.HeaderFor("http://127.0.0.1:5/Zq3/_ffffs/1234567ABC123.TXT"), "SIMSESSION=ABC");
-  EXPECT_EQ(jar.HeaderFor("http://127.0.0.1:6/other"), "SIMSESSION=ABC") << "ports share cookies";
-  EXPECT_EQ(jar.HeaderFor("http://127.0.0.2/"), "");
-}
-
-TEST(CookieJar, DefaultPathIsTheDirectoryOfTheRequest) {
-  CookieJar jar;
-  jar.Store("http://h/Zq3/V7Begin.asp", "A=1");
-  EXPECT_EQ(jar.HeaderFor("http://h/Zq3/V7Main.asp"), "A=1");
-  EXPECT_EQ(jar.HeaderFor("http://h/Zq3"), "A=1");
-  EXPECT_EQ(jar.HeaderFor("http://h/Zq34/x"), "");
-  EXPECT_EQ(jar.HeaderFor("http://h/"), "");
-}
-
-TEST(CookieJar, ReplacesDeletesAndOrdersByPath) {
-  CookieJar jar;
-  jar.Store("http://h/", "A=1; Path=/");
-  jar.Store("http://h/", "B=2; Path=/Zq3");
-  jar.Store("http://h/", "A=3; Path=/");
-  EXPECT_EQ(jar.HeaderFor("http://h/Zq3/x"), "B=2; A=3");
-  jar.Store("http://h/", "B=gone; Path=/Zq3; Max-Age=0");
-  EXPECT_EQ(jar.HeaderFor("http://h/Zq3/x"), "A=3");
-  EXPECT_EQ(jar.Size(), 1u);
-}
-
-TEST(CookieJar, HonoursDomainAndSecure) {
-  CookieJar jar;
-  jar.Store("https://www.example.com/", "D=1; Domain=.example.com; Path=/");
-  jar.Store("https://www.example.com/", "S=2; Secure; Path=/");
-  jar.Store("https://www.example.com/", "X=3; Domain=other.com; Path=/");
-  EXPECT_EQ(jar.HeaderFor("https://api.example.com/"), "D=1");
-  EXPECT_EQ(jar.HeaderFor("http://www.example.com/"), "D=1");
-  EXPECT_EQ(jar.HeaderFor("https://www.example.com/"), "D=1; S=2");
-  EXPECT_EQ(jar.HeaderFor("https://other.com/"), "");
-}
-
-TEST(CookieJar, IgnoresAValuelessHeader) {
-  CookieJar jar;
-  jar.Store("http://h/", "justtext");
-  jar.Store("http://h/", "=nameless");
-  EXPECT_EQ(jar.Size(), 0u);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "programs/ProgramRunTest.h"
+#include "programs/ProxyProcess.h"
 #include "support/TestCertificates.h"
 
 namespace webaccess::e2e {
@@ -99,11 +100,13 @@ class E2e : public programs::ProgramRunTest {
 
   // Runs the client, bounded by its own time limit; whatever it prints
   // never shows a password.
-  BatchResult Batch(const std::vector<std::string>& args, const std::string& timeLimit = "10") {
+  BatchResult Batch(const std::vector<std::string>& args, const std::string& timeLimit = "10",
+                    std::map<std::string, std::string> environment = {}) {
     std::vector<std::string> all{"--time-limit", timeLimit};
     all.insert(all.end(), args.begin(), args.end());
-    std::map<std::string, std::string> environment = Environment();
     environment.insert(environment_.begin(), environment_.end());
+    const std::map<std::string, std::string> base = Environment();
+    environment.insert(base.begin(), base.end());
     BatchResult result = RunBatch(all, environment);
     for (const std::string* text : {&result.out, &result.err}) {
       EXPECT_EQ(text->find("SECRET"), std::string::npos) << *text;
@@ -525,6 +528,75 @@ INSTANTIATE_TEST_SUITE_P(
                       TlsCase{"OtherHost", testing::ServerCertificate::OtherHost, 7, "host name"},
                       TlsCase{"Expired", testing::ServerCertificate::Expired, 7, "expired"}),
     [](const auto& param) { return std::string(param.param.name); });
+// An order through the proxy that http_proxy names, or past it.
+struct ProxyCase {
+  const char* name;
+  bool proxyUp;          // false: nothing listens on the proxy's port
+  const char* noProxy;   // no_proxy
+  int status;            // of the run through the proxy
+  bool throughTheProxy;  // every request of the run is in the proxy's log
+};
+
+void PrintTo(const ProxyCase& c, std::ostream* out) { *out << c.name; }
+
+class E2eProxy : public E2e, public ::testing::WithParamInterface<ProxyCase> {};
+
+TEST_P(E2eProxy, EveryRequestGoesWhereTheEnvironmentSays) {
+  const ProxyCase& row = GetParam();
+  const std::vector<std::string> lines = {Record(1, 60), Record(2, 60)};
+  WriteInquiry(lines);
+  StartSim();
+  std::unique_ptr<programs::ProxyProcess> proxy;
+  std::string proxyUrl = programs::RefusingProxyUrl();
+  if (row.proxyUp) {
+    proxy = std::make_unique<programs::ProxyProcess>(dir_);
+    ASSERT_FALSE(proxy->Url().empty()) << File("proxy.log");
+    proxyUrl = proxy->Url();
+  }
+  const BatchResult run =
+      Batch({"--yes", kCredentials}, "10", {{"http_proxy", proxyUrl}, {"no_proxy", row.noProxy}});
+  EXPECT_EQ(run.status, row.status) << run.out << run.err;
+  if (proxy) {
+    const std::vector<std::string> passed = proxy->Requests();
+    EXPECT_EQ(passed, row.throughTheProxy ? Requests() : std::vector<std::string>{});
+    EXPECT_EQ(CountContaining(passed, "/Zq3/_ffffs/"), row.throughTheProxy ? 1u : 0u);
+  }
+  if (row.status == 0) {
+    EXPECT_EQ(File("RESPONSE.QDK"), ResponseLines(1, lines[0]) + ResponseLines(2, lines[1]));
+    return;
+  }
+  // The report and the trace name the failure and the proxy; nothing was
+  // sent, and the order runs again as it was.
+  EXPECT_NE(run.err.find("Request failed (Failed to connect to 127.0.0.1"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("; http_proxy is " + proxyUrl + "):"), std::string::npos) << run.err;
+  EXPECT_NE(
+      File("TRACE.QDK").find(" Page request V7Begin failed: Failed to connect to 127.0.0.1 port "),
+      std::string::npos)
+      << File("TRACE.QDK");
+  EXPECT_TRUE(Requests().empty());
+  const BatchResult again = Batch({"--yes", kCredentials});
+  ASSERT_EQ(again.status, 0) << again.out << again.err;
+  EXPECT_EQ(File("RESPONSE.QDK"), ResponseLines(1, lines[0]) + ResponseLines(2, lines[1]));
+}
+
+INSTANTIATE_TEST_SUITE_P(Environment, E2eProxy,
+                         ::testing::Values(ProxyCase{.name = "ThroughTheProxy",
+                                                     .proxyUp = true,
+                                                     .noProxy = "",
+                                                     .status = 0,
+                                                     .throughTheProxy = true},
+                                           ProxyCase{.name = "NoProxyNamesTheHost",
+                                                     .proxyUp = true,
+                                                     .noProxy = "127.0.0.1",
+                                                     .status = 0,
+                                                     .throughTheProxy = false},
+                                           ProxyCase{.name = "TheProxyRefuses",
+                                                     .proxyUp = false,
+                                                     .noProxy = "",
+                                                     .status = 6,
+                                                     .throughTheProxy = false}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace webaccess::e2e

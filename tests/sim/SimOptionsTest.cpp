@@ -100,12 +100,21 @@ TEST(SimOptions, RefusesBadArguments) {
       {"--lifetime", "soon"},
       {"--tls", "c.pem"},
       {"--frobnicate"},
+      {"--message", "A", "B"},
+      {"--drop-at", "1", "2"},
   };
   for (const auto& args : bad) {
     std::string error;
     EXPECT_FALSE(Parse(args, &error)) << args[0];
     EXPECT_FALSE(error.empty()) << args[0];
   }
+}
+
+TEST(SimOptions, AnswersHelpAndVersion) {
+  EXPECT_TRUE(Parse({"--help"})->help);
+  EXPECT_TRUE(Parse({"-h"})->help);
+  EXPECT_TRUE(Parse({"--version"})->version);
+  EXPECT_FALSE(Parse({})->version);
 }
 
 }  // namespace

@@ -186,7 +186,7 @@ void WindowsTest::mainWindowAsDesigned() {
   ui::frmWebAccess window(kScale);
   QCOMPARE(window.windowTitle(), QStringLiteral("Request Records From Vantorel - V"));
   QVERIFY(NoMaximizeOrMinimize(&window));
-  QVERIFY(!window.windowIcon().isNull());
+  QVERIFY(window.windowIcon().availableSizes().contains(QSize(256, 256)));
 
   // Client area 11985 by 8940 twips below the menu bar.
   QCOMPARE(window.size(), QSize(799, window.menuBar()->sizeHint().height() + 596));

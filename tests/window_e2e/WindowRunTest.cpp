@@ -20,6 +20,7 @@
 #include "SimProcess.h"
 #include "WindowProgram.h"
 #include "platform/system/CaFile.h"
+#include "programs/ProxyProcess.h"
 #include "support/ScratchFiles.h"
 #include "support/TestCertificates.h"
 
@@ -487,6 +488,92 @@ INSTANTIATE_TEST_SUITE_P(
         WindowTlsCase{"OtherHost", testing::ServerCertificate::OtherHost, false, "mismatch"},
         WindowTlsCase{"Expired", testing::ServerCertificate::Expired, false, "expired"}),
     [](const auto& param) { return std::string(param.param.name); });
+// A run through the proxy that http_proxy names, or past it. The engine
+// never sends loopback addresses to a proxy unless no_proxy lifts that with
+// its rule "<-loopback>".
+struct ProxyCase {
+  const char* name;
+  bool proxyUp;          // false: nothing listens on the proxy's port
+  const char* noProxy;   // no_proxy
+  bool completes;        // else the first request fails
+  bool throughTheProxy;  // every request of the run is in the proxy's log
+};
+
+void PrintTo(const ProxyCase& c, std::ostream* out) { *out << c.name; }
+
+class WindowProxy : public WindowRun, public ::testing::WithParamInterface<ProxyCase> {
+ protected:
+  void TearDown() override {
+    WindowRun::TearDown();
+    qunsetenv("http_proxy");
+    qunsetenv("no_proxy");
+  }
+};
+
+TEST_P(WindowProxy, EveryRequestGoesWhereTheEnvironmentSays) {
+  const ProxyCase& row = GetParam();
+  const std::vector<std::string> records{Record(1, 60), Record(2, 60)};
+  WriteInquiry(records);
+  StartSim({});
+  std::unique_ptr<programs::ProxyProcess> proxy;
+  std::string proxyUrl = programs::RefusingProxyUrl();
+  if (row.proxyUp) {
+    proxy = std::make_unique<programs::ProxyProcess>(dir_.path().toStdString());
+    ASSERT_FALSE(proxy->Url().empty());
+    proxyUrl = proxy->Url();
+  }
+  qputenv("http_proxy", QByteArray::fromStdString(proxyUrl));
+  qputenv("no_proxy", row.noProxy);
+  ModalScript modals(90s);
+  ASSERT_NO_FATAL_FAILURE(StartProgram(kCredentials, modals));
+  Window().cmdStart()->click();
+  if (row.completes) {
+    ASSERT_NO_FATAL_FAILURE(WaitForCompletion());
+    EXPECT_EQ(ReadFile("RESPONSE.QDK"),
+              ResponseLines(1, records[0]) + ResponseLines(2, records[1]));
+    QStringList passed;
+    for (const std::string& target : proxy->Requests()) {
+      passed << QString::fromStdString(target);
+    }
+    // As in Requests(): the batch-done reply may be cut short by the first poll.
+    passed.removeIf([](const QString& target) {
+      return target.startsWith(QStringLiteral("/Zq3/Reply.asp?ACTION=QUEUED&"));
+    });
+    EXPECT_EQ(passed, row.throughTheProxy ? Requests() : QStringList());
+    return;
+  }
+  // The status and the trace name the failure; nothing reached the server,
+  // and the order is still there for the next run.
+  const QString failed = QStringLiteral("Page request V7Begin failed: ");
+  ASSERT_TRUE(WaitUntil([&] { return Window().lblDisplay()->text().startsWith(failed); }, 30s))
+      << qPrintable(Window().lblDisplay()->text());
+  const QString status = Window().lblDisplay()->text();
+  EXPECT_TRUE(status.contains(QStringLiteral("PROXY"))) << qPrintable(status);
+  program_->CloseWorkFiles();
+  const std::string trace = ReadFile("TRACE.QDK");
+  EXPECT_NE(trace.find(" " + status.toStdString() + "\r\n"), std::string::npos) << trace;
+  EXPECT_EQ(trace.find("SECRET"), std::string::npos) << trace;
+  EXPECT_TRUE(sim_->Requests().isEmpty());
+  EXPECT_TRUE(QFile::exists(QStringLiteral("INQUIRY.QDK")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Environment, WindowProxy,
+                         ::testing::Values(ProxyCase{.name = "ThroughTheProxy",
+                                                     .proxyUp = true,
+                                                     .noProxy = "<-loopback>",
+                                                     .completes = true,
+                                                     .throughTheProxy = true},
+                                           ProxyCase{.name = "NoProxyNamesTheHost",
+                                                     .proxyUp = true,
+                                                     .noProxy = "<-loopback>,127.0.0.1",
+                                                     .completes = true,
+                                                     .throughTheProxy = false},
+                                           ProxyCase{.name = "TheProxyRefuses",
+                                                     .proxyUp = false,
+                                                     .noProxy = "<-loopback>",
+                                                     .completes = false,
+                                                     .throughTheProxy = false}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace webaccess::window_e2e

@@ -1,7 +1,10 @@
 #include "SimOptions.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cstdlib>
+#include <functional>
+#include <limits>
 
 #include "Query.h"
 
@@ -45,153 +48,162 @@ std::optional<Page> PageFromName(const std::string& name) {
   return std::nullopt;
 }
 
-const char* SimUsage() {
-  return "Usage: webaccess-sim [options]\n"
-         "Plays the server on 127.0.0.1 and prints its base URL on the first line.\n"
-         "  --port N                 port to listen on; 0 (the default) picks a free one\n"
-         "  --interactive-logon      a logon without credentials gets a logon form that\n"
-         "                           accepts them; without it the page has no form\n"
-         "  --ready-after N          count polls answered NONE after a DONE (default 1)\n"
-         "  --fail-record N[:CODE]   the Nth record received gets an <ERR> piece (code 17)\n"
-         "  --message TEXT           a server message, answered by V7Message (repeatable)\n"
-         "  --file-message TEXT      a <MESG> piece in the first response file (repeatable)\n"
-         "  --error CODE             the logon answers ACTION=EXIT&REPLY=CODE\n"
-         "  --waiting N              N responses of an earlier run wait at the first count\n"
-         "  --pickup-rounds N        the Nth pick-up request completes (default 1)\n"
-         "  --require-cookie         the logon sets a session cookie that every later page\n"
-         "                           and the response file require\n"
-         "  --drop-at STEP           close the connection without an answer\n"
-         "  --status500-at STEP      answer 500\n"
-         "  --short-body-at STEP     announce a longer body than is sent, then close\n"
-         "  --redirect-loop-at STEP  redirect to a page that redirects to itself\n"
-         "                           STEP: PAGE, PAGE:N (the Nth request for PAGE) or N\n"
-         "                           (the Nth request); PAGE is V7Begin, V7Login, V7Main,\n"
-         "                           V7Count, V7Delete, V7Message, Reply or File\n"
-         "  --uri-limit BYTES        answer 414 to a request target longer than this\n"
-         "  --delay-ms MS            wait before every answer\n"
-         "  --exit-after N           end the process after answering N requests\n"
-         "  --log FILE               append each request target to FILE\n"
-         "  --lifetime SECONDS       end by itself after this long (default 3600; 0 never)\n"
-         "  --tls CERT KEY           serve https with this certificate and key (PEM files)\n";
-}
+namespace {
+
+// The options and the fields they fill. A new option is one more line here.
+struct Parser {
+  CLI::App app{"Plays the server on 127.0.0.1 and prints its base URL on the first line.",
+               "webaccess-sim"};
+  SimOptions options;
+
+  static CLI::Validator Check(std::function<std::string(const std::string&)> check,
+                              std::string name) {
+    return CLI::Validator([check](std::string& text) { return check(text); }, std::move(name));
+  }
+  static CLI::Validator WholeNumber(int minimum, int maximum = std::numeric_limits<int>::max()) {
+    return Check(
+        [minimum, maximum](const std::string& text) -> std::string {
+          int value = 0;
+          if (ToInt(text, value, minimum) && value <= maximum) return {};
+          return "needs a whole number of at least " + std::to_string(minimum) +
+                 (maximum < std::numeric_limits<int>::max()
+                      ? " and at most " + std::to_string(maximum)
+                      : "");
+        },
+        "");
+  }
+  void Number(const char* name, int& target, int minimum, const char* help,
+              int maximum = std::numeric_limits<int>::max()) {
+    app.add_option(name, target, help)->type_name("N")->check(WholeNumber(minimum, maximum));
+  }
+  void Fault(const char* name, FaultKind kind, const char* help) {
+    app.add_option_function<std::vector<std::string>>(
+           name,
+           [this, kind](const std::vector<std::string>& steps) {
+             for (const std::string& step : steps) {
+               FaultPoint point;
+               point.kind = kind;
+               ParseFaultPoint(step, point);
+               options.faults.push_back(point);
+             }
+           },
+           help)
+        ->type_name("STEP")
+        ->allow_extra_args(false)
+        ->check(Check(
+            [](const std::string& text) -> std::string {
+              FaultPoint point;
+              return ParseFaultPoint(text, point) ? "" : "bad step \"" + text + "\"";
+            },
+            ""));
+  }
+
+  Parser() {
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.add_flag("--version", options.version, "print the version and exit");
+    Number("--port", options.port, 0, "port to listen on; 0 (the default) picks a free one", 65535);
+    app.add_flag("--interactive-logon", options.interactiveLogon,
+                 "a logon without credentials gets a logon form that\n"
+                 "accepts them; without it the page has no form");
+    Number("--ready-after", options.readyAfter, 0,
+           "count polls answered NONE after a DONE (default 1)");
+    app.add_option_function<std::vector<std::string>>(
+           "--fail-record",
+           [this](const std::vector<std::string>& texts) {
+             for (const std::string& text : texts) {
+               const std::size_t colon = text.find(':');
+               int record = 0;
+               ToInt(text.substr(0, colon), record, 1);
+               options.failRecords[record] =
+                   colon == std::string::npos ? "17" : text.substr(colon + 1);
+             }
+           },
+           "the Nth record received gets an <ERR> piece (code 17)")
+        ->type_name("N[:CODE]")
+        ->allow_extra_args(false)
+        ->check(Check(
+            [](const std::string& text) -> std::string {
+              const std::size_t colon = text.find(':');
+              int record = 0;
+              const bool ok = ToInt(text.substr(0, colon), record, 1) &&
+                              (colon == std::string::npos || text.size() - colon - 1 == 2);
+              return ok ? "" : "needs N or N:CODE with a two-character code";
+            },
+            ""));
+    app.add_option("--message", options.messages,
+                   "a server message, answered by V7Message (repeatable)")
+        ->type_name("TEXT")
+        ->allow_extra_args(false);
+    app.add_option("--file-message", options.fileMessages,
+                   "a <MESG> piece in the first response file (repeatable)")
+        ->type_name("TEXT")
+        ->allow_extra_args(false);
+    app.add_option_function<std::string>(
+           "--error", [this](const std::string& code) { options.error = code; },
+           "the logon answers ACTION=EXIT&REPLY=CODE")
+        ->type_name("CODE");
+    Number("--waiting", options.waiting, 0,
+           "N responses of an earlier run wait at the first count");
+    Number("--pickup-rounds", options.pickupRounds, 1,
+           "the Nth pick-up request completes (default 1)");
+    app.add_flag("--require-cookie", options.requireCookie,
+                 "the logon sets a session cookie that every later page\n"
+                 "and the response file require");
+    Fault("--drop-at", FaultKind::Drop, "close the connection without an answer");
+    Fault("--status500-at", FaultKind::ServerError, "answer 500");
+    Fault("--short-body-at", FaultKind::ShortBody,
+          "announce a longer body than is sent, then close");
+    Fault("--redirect-loop-at", FaultKind::RedirectLoop,
+          "redirect to a page that redirects to itself");
+    Number("--uri-limit", options.uriLimit, 1, "answer 414 to a request target longer than this");
+    Number("--delay-ms", options.delayMs, 0, "wait before every answer");
+    Number("--exit-after", options.exitAfter, 1, "end the process after answering N requests");
+    app.add_option("--log", options.logFile, "append each request target to FILE")
+        ->type_name("FILE");
+    app.add_option("--lifetime", options.lifetimeSeconds,
+                   "end by itself after this long (default 3600; 0 never)")
+        ->type_name("SECONDS")
+        ->check(Check(
+            [](const std::string& text) -> std::string {
+              char* end = nullptr;
+              const double seconds = std::strtod(text.c_str(), &end);
+              const bool ok = !text.empty() && end == text.c_str() + text.size() && seconds >= 0;
+              return ok ? "" : "needs a number of seconds";
+            },
+            ""));
+    app.add_option_function<std::vector<std::string>>(
+           "--tls",
+           [this](const std::vector<std::string>& files) {
+             options.tlsCert = files[0];
+             options.tlsKey = files[1];
+           },
+           "serve https with this certificate and key (PEM files)")
+        ->type_name("CERT KEY")
+        ->expected(2)
+        ->allow_extra_args(false);
+    app.footer(
+        "STEP: PAGE, PAGE:N (the Nth request for PAGE) or N (the Nth request); PAGE is\n"
+        "V7Begin, V7Login, V7Main, V7Count, V7Delete, V7Message, Reply or File.");
+  }
+};
+
+}  // namespace
+
+std::string SimUsage() { return Parser().app.help(); }
 
 std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args,
                                             std::string& error) {
-  SimOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const auto value = [&]() -> const std::string* {
-      if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return nullptr;
-      }
-      return &args[++i];
-    };
-    const auto number = [&](int& target, int minimum) {
-      const std::string* text = value();
-      if (text == nullptr) return false;
-      if (!ToInt(*text, target, minimum)) {
-        error = arg + " needs a whole number of at least " + std::to_string(minimum);
-        return false;
-      }
-      return true;
-    };
-    const auto fault = [&](FaultKind kind) {
-      const std::string* text = value();
-      if (text == nullptr) return false;
-      FaultPoint point;
-      point.kind = kind;
-      if (!ParseFaultPoint(*text, point)) {
-        error = arg + ": bad step \"" + *text + "\"";
-        return false;
-      }
-      options.faults.push_back(point);
-      return true;
-    };
-
-    bool ok = true;
-    if (arg == "--port") {
-      ok = number(options.port, 0);
-      if (ok && options.port > 65535) {
-        error = "--port is at most 65535";
-        ok = false;
-      }
-    } else if (arg == "--interactive-logon") {
-      options.interactiveLogon = true;
-    } else if (arg == "--ready-after") {
-      ok = number(options.readyAfter, 0);
-    } else if (arg == "--fail-record") {
-      const std::string* text = value();
-      ok = text != nullptr;
-      if (ok) {
-        const std::size_t colon = text->find(':');
-        int record = 0;
-        std::string code = colon == std::string::npos ? "17" : text->substr(colon + 1);
-        ok = ToInt(text->substr(0, colon), record, 1) && code.size() == 2;
-        if (ok) {
-          options.failRecords[record] = code;
-        } else {
-          error = "--fail-record needs N or N:CODE with a two-character code";
-        }
-      }
-    } else if (arg == "--message" || arg == "--file-message") {
-      const std::string* text = value();
-      ok = text != nullptr;
-      if (ok) (arg == "--message" ? options.messages : options.fileMessages).push_back(*text);
-    } else if (arg == "--error") {
-      const std::string* text = value();
-      ok = text != nullptr;
-      if (ok) options.error = *text;
-    } else if (arg == "--waiting") {
-      ok = number(options.waiting, 0);
-    } else if (arg == "--pickup-rounds") {
-      ok = number(options.pickupRounds, 1);
-    } else if (arg == "--require-cookie") {
-      options.requireCookie = true;
-    } else if (arg == "--drop-at") {
-      ok = fault(FaultKind::Drop);
-    } else if (arg == "--status500-at") {
-      ok = fault(FaultKind::ServerError);
-    } else if (arg == "--short-body-at") {
-      ok = fault(FaultKind::ShortBody);
-    } else if (arg == "--redirect-loop-at") {
-      ok = fault(FaultKind::RedirectLoop);
-    } else if (arg == "--uri-limit") {
-      ok = number(options.uriLimit, 1);
-    } else if (arg == "--delay-ms") {
-      ok = number(options.delayMs, 0);
-    } else if (arg == "--exit-after") {
-      ok = number(options.exitAfter, 1);
-    } else if (arg == "--log") {
-      const std::string* text = value();
-      ok = text != nullptr;
-      if (ok) options.logFile = *text;
-    } else if (arg == "--lifetime") {
-      const std::string* text = value();
-      ok = text != nullptr;
-      if (ok) {
-        char* end = nullptr;
-        options.lifetimeSeconds = std::strtod(text->c_str(), &end);
-        ok = !text->empty() && end == text->c_str() + text->size() && options.lifetimeSeconds >= 0;
-        if (!ok) error = "--lifetime needs a number of seconds";
-      }
-    } else if (arg == "--tls") {
-      const std::string* cert = value();
-      const std::string* key = cert != nullptr ? value() : nullptr;
-      ok = key != nullptr;
-      if (ok) {
-        options.tlsCert = *cert;
-        options.tlsKey = *key;
-      } else {
-        error = "--tls needs a certificate file and a key file";
-      }
-    } else {
-      error = "unknown argument \"" + arg + "\"";
-      ok = false;
-    }
-    if (!ok) return std::nullopt;
+  Parser parser;
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    parser.app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    parser.options.help = true;
+  } catch (const CLI::ParseError& e) {
+    error = e.what();
+    return std::nullopt;
   }
-  return options;
+  return std::move(parser.options);
 }
 
 }  // namespace webaccess::sim

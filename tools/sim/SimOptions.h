@@ -49,14 +49,17 @@ struct SimOptions {
   double lifetimeSeconds = 3600;  // the process ends by itself after this; 0 never
   std::string tlsCert;            // with tlsKey: serve https with this certificate
   std::string tlsKey;
+  bool help = false;
+  bool version = false;
 };
 
 // Parses the arguments (without the program name). On a bad argument,
-// `error` says what is wrong and nothing is returned.
+// `error` says what is wrong and nothing is returned. --help and --version
+// are reported in `help` and `version`.
 std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args,
                                             std::string& error);
 
 // The usage text.
-const char* SimUsage();
+std::string SimUsage();
 
 }  // namespace webaccess::sim

@@ -14,18 +14,20 @@
 
 int main(int argc, char** argv) {
   using namespace webaccess::sim;
-  std::vector<std::string> args(argv + 1, argv + argc);
-  for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(SimUsage(), stdout);
-      return 0;
-    }
-  }
   std::string error;
-  const auto options = ParseSimArguments(args, error);
+  const auto options = ParseSimArguments(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
-    std::fprintf(stderr, "webaccess-sim: %s\n%s", error.c_str(), SimUsage());
+    std::fprintf(stderr, "webaccess-sim: %s\nRun with --help for more information.\n",
+                 error.c_str());
     return 64;
+  }
+  if (options->help) {
+    std::fputs(SimUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options->version) {
+    std::printf("webaccess-sim %s\n", WEBACCESS_VERSION);
+    return 0;
   }
 
   // Signals are taken by the main thread alone; the server's threads, started

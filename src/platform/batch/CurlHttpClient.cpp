@@ -1,5 +1,6 @@
 #include "platform/batch/CurlHttpClient.h"
 
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -9,7 +10,6 @@ struct CurlHttpClient::Request {
   std::uint64_t id = 0;
   CURL* easy = nullptr;
   std::string url;
-  std::string cookie;
   Done done;
   HttpAnswer answer;
   bool headersComplete = false;
@@ -62,13 +62,32 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
     if (answer.status >= 200) request->headersComplete = true;
   } else if (StartsWithIgnoringCase(line, "location:")) {
     answer.location = std::string(HeaderValue(line, 9));
-  } else if (StartsWithIgnoringCase(line, "set-cookie:")) {
-    answer.setCookies.emplace_back(HeaderValue(line, 11));
   }
   return size * count;
 }
 
 std::size_t OnBody(char*, std::size_t size, std::size_t count, void*) { return size * count; }
+
+// Names the proxy that libcurl takes from the environment for the URL's
+// scheme, if any, for a failure report: whether the proxy or the server
+// failed is then plain. A user name and password in it are left out.
+std::string ProxyNote(std::string_view url) {
+  const bool https = StartsWithIgnoringCase(url, "https:");
+  const std::vector<const char*> names =
+      https ? std::vector<const char*>{"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}
+            : std::vector<const char*>{"http_proxy", "all_proxy", "ALL_PROXY"};
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    std::string proxy(value);
+    const std::size_t scheme = proxy.find("://");
+    const std::size_t hostStart = scheme == std::string::npos ? 0 : scheme + 3;
+    const std::size_t at = proxy.find('@', hostStart);
+    if (at != std::string::npos) proxy.erase(hostStart, at + 1 - hostStart);
+    return std::string("; ") + name + " is " + proxy;
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -106,12 +125,10 @@ void CurlHttpClient::GiveBack(CURL* easy) {
   }
 }
 
-std::uint64_t CurlHttpClient::Get(const std::string& url, const std::string& cookieHeader,
-                                  Done done) {
+std::uint64_t CurlHttpClient::Get(const std::string& url, Done done) {
   auto request = std::make_unique<Request>();
   request->id = nextId_++;
   request->url = url;
-  request->cookie = cookieHeader;
   request->done = std::move(done);
   CURL* easy = TakeHandle();
   request->easy = easy;
@@ -127,7 +144,7 @@ std::uint64_t CurlHttpClient::Get(const std::string& url, const std::string& coo
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, request.get());
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request->errorText);
-  if (!request->cookie.empty()) curl_easy_setopt(easy, CURLOPT_COOKIE, request->cookie.c_str());
+  if (shared_ != nullptr) shared_->Use(easy);
   if (!caFile_.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile_.c_str());
   const std::uint64_t id = request->id;
   curl_multi_add_handle(multi_, easy);
@@ -166,8 +183,9 @@ void CurlHttpClient::Poll() {
     answer.answered = request->headersComplete;
     if (!answer.answered) {
       answer.certificateRefused = result == CURLE_PEER_FAILED_VERIFICATION;
-      answer.error = request->errorText[0] != '\0' ? std::string(request->errorText)
-                                                   : std::string(curl_easy_strerror(result));
+      answer.error = (request->errorText[0] != '\0' ? std::string(request->errorText)
+                                                    : std::string(curl_easy_strerror(result))) +
+                     ProxyNote(request->url);
     }
     if (request->done) request->done(answer);
   }

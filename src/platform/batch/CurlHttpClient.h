@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/batch/HttpClient.h"
+#include "platform/curl/CurlCookies.h"
 
 namespace webaccess::platform::batch {
 
@@ -26,8 +27,11 @@ class CurlHttpClient : public HttpClient {
 
   // A PEM file of further authorities to trust; empty for none.
   void SetCaFile(std::string caFile) { caFile_ = std::move(caFile); }
+  // Cookies go through libcurl's engine, shared with other handles;
+  // without it none are kept. `shared` outlives this client.
+  void SetCookies(const CurlCookies* shared) { shared_ = shared; }
 
-  std::uint64_t Get(const std::string& url, const std::string& cookieHeader, Done done) override;
+  std::uint64_t Get(const std::string& url, Done done) override;
   void Cancel(std::uint64_t id) override;
 
   void Poll() override;
@@ -43,6 +47,7 @@ class CurlHttpClient : public HttpClient {
   long connectTimeoutSeconds_;
   long stallSeconds_;
   std::string caFile_;
+  const CurlCookies* shared_ = nullptr;
   CURLM* multi_;
   std::uint64_t nextId_ = 1;
   std::map<std::uint64_t, std::unique_ptr<Request>> requests_;

@@ -5,9 +5,8 @@
 
 namespace webaccess::platform::batch {
 
-NavigatingBrowser::NavigatingBrowser(HttpClient& http, EventLoop& loop, CookieJar& cookies,
-                                     int maxRedirects)
-    : http_(http), loop_(loop), cookies_(cookies), maxRedirects_(maxRedirects) {}
+NavigatingBrowser::NavigatingBrowser(HttpClient& http, EventLoop& loop, int maxRedirects)
+    : http_(http), loop_(loop), maxRedirects_(maxRedirects) {}
 
 void NavigatingBrowser::Navigate(const std::string& url) {
   if (request_ != 0) http_.Cancel(request_);
@@ -27,7 +26,7 @@ void NavigatingBrowser::Hop(const std::string& url) {
   // Bytes a URL may not hold (blanks, "|", "<", ...) are escaped on the
   // wire only; the URL the core and the server see stays as written.
   request_ = http_.Get(
-      EscapeUrlBytes(url), cookies_.HeaderFor(url),
+      EscapeUrlBytes(url),
       [this, navigation = navigation_](const HttpAnswer& answer) { Answered(navigation, answer); });
 }
 
@@ -50,7 +49,6 @@ void NavigatingBrowser::Answered(std::uint64_t navigation, const HttpAnswer& ans
     Failed(answer.error);
     return;
   }
-  for (const std::string& setCookie : answer.setCookies) cookies_.Store(current_, setCookie);
   if (answer.status >= 300 && answer.status < 400 && !answer.location.empty()) {
     if (++redirects_ > maxRedirects_) {
       Failed("more than " + std::to_string(maxRedirects_) + " redirects");

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "platform/Browser.h"
-#include "platform/batch/CookieJar.h"
 #include "platform/batch/EventLoop.h"
 #include "platform/batch/HttpClient.h"
 
@@ -22,10 +21,9 @@ namespace webaccess::platform::batch {
 // A navigation that gets no answer (no connection, a dropped connection,
 // more than `maxRedirects` redirects) completes nothing: the failure goes to
 // the failure handler, as a browser would show its own error page. A new
-// navigation abandons the one under way. Cookies the server sets are kept
-// for the run and sent with every request. A server whose certificate is not
-// trusted is refused: the refusal handler runs, and CertificateRefused holds
-// from then on.
+// navigation abandons the one under way. The HTTP client keeps the
+// server's cookies. A server whose certificate is not trusted is refused:
+// the refusal handler runs, and CertificateRefused holds from then on.
 class NavigatingBrowser : public Browser {
  public:
   using FailureHandler = std::function<void(const std::string& url, const std::string& why)>;
@@ -37,7 +35,7 @@ class NavigatingBrowser : public Browser {
     std::string why;
   };
 
-  NavigatingBrowser(HttpClient& http, EventLoop& loop, CookieJar& cookies, int maxRedirects = 20);
+  NavigatingBrowser(HttpClient& http, EventLoop& loop, int maxRedirects = 20);
 
   void Navigate(const std::string& url) override;
   std::string LocationURL() const override { return location_; }
@@ -60,7 +58,6 @@ class NavigatingBrowser : public Browser {
 
   HttpClient& http_;
   EventLoop& loop_;
-  CookieJar& cookies_;
   const int maxRedirects_;
   FailureHandler failure_;
   std::uint64_t navigation_ = 0;  // serial number of the navigation under way

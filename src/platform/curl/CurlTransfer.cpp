@@ -72,6 +72,7 @@ TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) 
   // Without progress for a minute, the server is gone.
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+  if (shared_ != nullptr) shared_->Use(h);
   if (!caFile_.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, caFile_.c_str());
   std::string cookie;
   if (cookies_) cookie = cookies_(url);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Transfer.h"
+#include "platform/curl/CurlCookies.h"
 
 namespace webaccess::platform {
 
@@ -24,9 +25,12 @@ class CurlTransfer : public Transfer {
   ~CurlTransfer() override;
   CurlTransfer(const CurlTransfer&) = delete;
   CurlTransfer& operator=(const CurlTransfer&) = delete;
-  void SetCookieSource(CookieSource source) { cookies_ = std::move(source); }
   // A PEM file of further authorities to trust; empty for none.
   void SetCaFile(std::string caFile) { caFile_ = std::move(caFile); }
+  void SetCookieSource(CookieSource source) { cookies_ = std::move(source); }
+  // Or: sends and keeps cookies through libcurl's engine, shared with other
+  // handles. `shared` outlives this transfer.
+  void SetCookies(const CurlCookies* shared) { shared_ = shared; }
 
   TransferResult Download(const std::string& url, const Sink& sink) override;
 
@@ -34,6 +38,7 @@ class CurlTransfer : public Transfer {
   long connectTimeoutSeconds_;
   CookieSource cookies_;
   std::string caFile_;
+  const CurlCookies* shared_ = nullptr;
   void* handle_ = nullptr;  // the CURL easy handle (CURL is void), made at the first download
 };
 
