@@ -47,7 +47,8 @@ constexpr const char* kHelp =
     "Every other word is part of the credentials, as given.\n"
     "Environment: WEBACCESS_MAIN_URL, WEBACCESS_ALT_URL, WEBACCESS_TEST_URL,\n"
     "WEBACCESS_IP_URL (the servers), WEBACCESS_WAIT_MS (the poll interval),\n"
-    "http_proxy, https_proxy, no_proxy. Exit status 64: a bad setting.\n";
+    "WEBACCESS_CA_FILE (further authorities to trust), http_proxy, https_proxy,\n"
+    "no_proxy. Exit status 8: another client runs in this folder; 64: a bad setting.\n";
 
 }  // namespace
 
