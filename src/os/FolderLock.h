@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace webaccess::os {
 
@@ -26,7 +27,11 @@ class FolderLock {
   // Tries once, without waiting, in the working directory.
   static FolderLock Take();
 
-  FolderLock(FolderLock&& other) noexcept;
+  FolderLock(FolderLock&& other) noexcept
+      : fd_(std::exchange(other.fd_, -1)),
+        state_(other.state_),
+        holder_(other.holder_),
+        error_(std::move(other.error_)) {}
   FolderLock& operator=(FolderLock&&) = delete;
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;

@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <utility>
 
 #include "os/FolderLock.h"
 
@@ -50,12 +49,6 @@ FolderLock FolderLock::Take() {
   }
   return result;
 }
-
-FolderLock::FolderLock(FolderLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      state_(other.state_),
-      holder_(other.holder_),
-      error_(std::move(other.error_)) {}
 
 FolderLock::~FolderLock() {
   if (fd_ >= 0) ::close(fd_);

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <utility>
 
 #include "os/FolderLock.h"
 
@@ -35,12 +34,6 @@ FolderLock FolderLock::Take() {
       std::string("Cannot open work file \"") + kFolderLockFile + "\": " + std::strerror(error);
   return result;
 }
-
-FolderLock::FolderLock(FolderLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      state_(other.state_),
-      holder_(other.holder_),
-      error_(std::move(other.error_)) {}
 
 FolderLock::~FolderLock() {
   if (fd_ >= 0) ::_close(fd_);
