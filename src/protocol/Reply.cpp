@@ -72,6 +72,7 @@ Reply ReadReply(std::string_view url) {
   out.kind = KindOf(reply);
   switch (out.kind) {
     case ReplyKind::Logon:
+      out.value = OwnedValue(reply);
       ReadLogon(reply, out);
       break;
     case ReplyKind::Message:
