@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <span>
 #include <string_view>
 
@@ -35,6 +36,9 @@ struct FuzzTarget {
   std::string_view name;  // also the corpus directory: fuzz/corpus/<name>
   void (*run)(const std::uint8_t* data, std::size_t size);
 };
+
+// A target shows by its name in a test's report.
+inline void PrintTo(const FuzzTarget& target, std::ostream* out) { *out << target.name; }
 
 std::span<const FuzzTarget> AllTargets();
 
