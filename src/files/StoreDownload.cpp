@@ -34,6 +34,10 @@ platform::TransferResult StoreDownload(Channels& channels, platform::Transfer& t
     DeleteIfPresent(channels, kDownloadScratch);
     return result;
   }
+  // The old file goes first, so that the rename replaces nothing: a rename
+  // over an existing file makes some file systems (ext4) start writing the
+  // new one out at once, which the conversion's syncs would then wait for.
+  DeleteIfPresent(channels, kDownloadFile);
   errno = 0;
   if (!os::RenameOver(kDownloadScratch, kDownloadFile)) {
     ThrowWorkFileError(std::string("rename to ") + kDownloadFile, kDownloadScratch);
