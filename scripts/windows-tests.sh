@@ -31,4 +31,5 @@ for exe in build/windows-core/tests/core_tests.exe \
   echo "windows-tests: $(basename "$exe"): ${ran:-0} tests ran under Wine, ${skipped:-0} skipped, none failed"
   total=$((total + ${ran:-0}))
 done
-echo "windows-tests: $total tests of the Windows build passed under Wine"
+echo "windows-tests: the Windows build under Wine:"
+echo "windows-tests: $total passed, 0 failed"
