@@ -83,6 +83,9 @@ class MainForm {
   // The browser would not trust the server's certificate; `why` says what
   // is wrong with it.
   void WebBrowser_CertificateRefused(const std::string& why);
+  // A page request failed and the run cannot go on: one trace line and the
+  // status name the page and the status code or network error.
+  void PageRequestFailed(const std::string& page, const std::string& why);
   void tmrWait_Timer();
 
   // Closes every open work file; the program is ending.

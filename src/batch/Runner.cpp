@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "files/WorkFileError.h"
 #include "platform/batch/Url.h"
 
 namespace webaccess::batch {
@@ -97,16 +96,10 @@ int Runner::Drive() {
 }
 
 int Runner::RequestFailed(const platform::batch::NavigatingBrowser::Failure& failure) {
-  // The page alone, not the URL: the trace never holds a password.
-  const std::string what =
-      "Page request " + platform::batch::PageName(failure.url) + " failed: " + failure.why;
-  try {
-    form_->WorkFiles().WriteTrace(what);
-  } catch (const files::WorkFileError& error) {
-    form_->CloseWorkFiles();
-    process_.Fail(error.what());
-  }
-  output_.Report("webaccess-batch: the run cannot go on: " + what + ".");
+  const std::string page = platform::batch::PageName(failure.url);
+  form_->PageRequestFailed(page, failure.why);
+  output_.Report("webaccess-batch: the run cannot go on: Page request " + page +
+                 " failed: " + failure.why + ".");
   return CloseWindow(kStalled);
 }
 

@@ -1,9 +1,5 @@
 #include "ui/Program.h"
 
-#include <QLabel>
-
-#include "files/WorkFileError.h"
-
 namespace webaccess::ui {
 
 Program::Program(const protocol::Settings& settings, const std::string& commandLine,
@@ -30,14 +26,7 @@ Program::Program(const protocol::Settings& settings, const std::string& commandL
     // on, and the trace says which request failed and how. The engine's
     // page shows the rest.
     if (window_.tmrWait().Interval() != 0) return;
-    const std::string text = "Page request " + page + " failed: " + why;
-    window_.lblDisplay()->setText(QString::fromStdString(text));
-    try {
-      form_.WorkFiles().WriteTrace(text);
-    } catch (const files::WorkFileError& error) {
-      form_.CloseWorkFiles();
-      process_.Fail(error.what());
-    }
+    form_.PageRequestFailed(page, why);
   });
 }
 

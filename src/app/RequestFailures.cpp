@@ -16,4 +16,15 @@ void MainForm::WebBrowser_CertificateRefused(const std::string& why) {
   ended_ = RunOutcome::CertificateRefused;
 }
 
+// A page request failed and nothing more is scheduled, so the run cannot go
+// on: the trace and the status name the page (never the URL, whose query may
+// hold a password) and the status code or network error.
+void MainForm::PageRequestFailed(const std::string& page, const std::string& why) {
+  Guarded([&] {
+    const std::string text = "Page request " + page + " failed: " + why;
+    files_.WriteTrace(text);
+    SetText(Control::lblDisplay, text);
+  });
+}
+
 }  // namespace webaccess::app
