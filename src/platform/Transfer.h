@@ -9,6 +9,9 @@ namespace webaccess::platform {
 struct TransferResult {
   bool ok = false;
   std::string error;  // what went wrong, for the status line and the trace
+  // Not ok because the server's certificate was not trusted: the connection
+  // was closed before the request went out.
+  bool certificateRefused = false;
 };
 
 // Fetches a whole file over HTTP or HTTPS. The bytes are handed to the sink in

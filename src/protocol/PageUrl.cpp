@@ -48,6 +48,14 @@ std::string EncodeQueryValue(std::string_view value) {
   });
 }
 
+std::string EscapeUrlBytes(std::string_view url) {
+  return PercentEncode(url, [](unsigned char byte) {
+    static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
+    return byte <= 0x20 || byte >= 0x7F ||
+           kUnsafe.find(static_cast<char>(byte)) != std::string_view::npos;
+  });
+}
+
 std::string DecodeSpaces(std::string_view text) {
   std::string out;
   out.reserve(text.size());

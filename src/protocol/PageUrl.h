@@ -30,6 +30,11 @@ std::string PercentEncode(std::string_view text, bool (*mustEscape)(unsigned cha
 // everything else go as they are.
 std::string EncodeQueryValue(std::string_view value);
 
+// The URL as it goes on the wire: every byte that may not stand in a URL
+// (blanks, control bytes, bytes above 0x7E, and " < > \ ^ ` { | }) escaped
+// as %XX; everything else, "%" included, as it is.
+std::string EscapeUrlBytes(std::string_view url);
+
 // Every "%20" becomes one blank, scanning left to right without overlap.
 std::string DecodeSpaces(std::string_view text);
 

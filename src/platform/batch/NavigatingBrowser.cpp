@@ -1,7 +1,7 @@
 #include "platform/batch/NavigatingBrowser.h"
 
 #include "platform/batch/Url.h"
-#include "platform/curl/CurlTransfer.h"
+#include "protocol/PageUrl.h"
 
 namespace webaccess::platform::batch {
 
@@ -26,7 +26,7 @@ void NavigatingBrowser::Hop(const std::string& url) {
   // Bytes a URL may not hold (blanks, "|", "<", ...) are escaped on the
   // wire only; the URL the core and the server see stays as written.
   request_ = http_.Get(
-      EscapeUrlBytes(url),
+      protocol::EscapeUrlBytes(url),
       [this, navigation = navigation_](const HttpAnswer& answer) { Answered(navigation, answer); });
 }
 

@@ -28,14 +28,6 @@ struct CurlGlobal {
 
 }  // namespace
 
-std::string EscapeUrlBytes(const std::string& url) {
-  return protocol::PercentEncode(url, [](unsigned char byte) {
-    static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
-    return byte <= 0x20 || byte >= 0x7F ||
-           kUnsafe.find(static_cast<char>(byte)) != std::string_view::npos;
-  });
-}
-
 CurlTransfer::CurlTransfer(long connectTimeoutSeconds)
     : connectTimeoutSeconds_(connectTimeoutSeconds) {
   static CurlGlobal global;
@@ -55,7 +47,7 @@ TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) 
     CURL* h;
     ~ResetAtEnd() { curl_easy_reset(h); }
   } resetAtEnd{h};
-  const std::string escaped = EscapeUrlBytes(url);
+  const std::string escaped = protocol::EscapeUrlBytes(url);
   WriteState state{&sink};
   char errorText[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(h, CURLOPT_URL, escaped.c_str());

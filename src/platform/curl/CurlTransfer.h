@@ -42,8 +42,4 @@ class CurlTransfer : public Transfer {
   void* handle_ = nullptr;  // the CURL easy handle (CURL is void), made at the first download
 };
 
-// The URL with every byte that may not stand in a URL escaped as %XX;
-// everything else, "%" included, as it is.
-std::string EscapeUrlBytes(const std::string& url);
-
 }  // namespace webaccess::platform

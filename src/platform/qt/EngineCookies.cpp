@@ -4,7 +4,7 @@
 #include <QUrl>
 #include <QWebEngineCookieStore>
 
-#include "platform/curl/CurlTransfer.h"
+#include "protocol/PageUrl.h"
 
 namespace webaccess::platform {
 
@@ -26,7 +26,7 @@ void EngineCookies::Add(const QNetworkCookie& cookie) {
 void EngineCookies::Remove(const QNetworkCookie& cookie) { jar_.deleteCookie(cookie); }
 
 std::string EngineCookies::HeaderFor(const std::string& url) const {
-  const QUrl target = QUrl::fromEncoded(QByteArray::fromStdString(EscapeUrlBytes(url)));
+  const QUrl target = QUrl::fromEncoded(QByteArray::fromStdString(protocol::EscapeUrlBytes(url)));
   QByteArray header;
   for (const QNetworkCookie& cookie : jar_.cookiesForUrl(target)) {
     if (!header.isEmpty()) header += "; ";

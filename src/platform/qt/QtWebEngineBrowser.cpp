@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/curl/CurlTransfer.h"
 #include "platform/qt/EngineUrl.h"
 #include "platform/system/CaFile.h"
+#include "protocol/PageUrl.h"
 
 namespace webaccess::platform {
 namespace {
@@ -122,7 +122,7 @@ void QtWebEngineBrowser::Navigate(const std::string& url) {
   // The URL is plain text built by concatenation: bytes that cannot stand in
   // a URL (blanks, bytes above 0x7E) are escaped byte for byte, everything
   // else goes as it is.
-  const QUrl target = QUrl::fromEncoded(QByteArray::fromStdString(EscapeUrlBytes(url)));
+  const QUrl target = QUrl::fromEncoded(QByteArray::fromStdString(protocol::EscapeUrlBytes(url)));
   if (loading_) {
     // The engine would fold a new load into one whose page has arrived but
     // not finished, and report only the old one: stop that one first, and
