@@ -26,7 +26,7 @@ using testing::ProgramFailed;
 struct FormOnFakes : testing::FakePlatform {
   explicit FormOnFakes(std::string commandLine)
       : form(platform, protocol::Settings{protocol::BuiltInServers()}, std::move(commandLine)) {
-    transfer.source = [this](const std::string&, std::string& bytes) -> platform::TransferResult {
+    transfer.source = [this](const std::string&, std::string& bytes) -> ports::TransferResult {
       if (std::exchange(failNext, false)) return {false, "connection reset"};
       bytes = nextBody;
       return {true, {}};
@@ -149,7 +149,7 @@ bool RunEvent(FormOnFakes& fakes, std::string_view line) {
       return true;
     case 'A':
       for (const char c : rest) {
-        fakes.dialogs.answers.push_back(c == 'Y' ? platform::Answer::Yes : platform::Answer::No);
+        fakes.dialogs.answers.push_back(c == 'Y' ? ports::Answer::Yes : ports::Answer::No);
       }
       return true;
     case 'D':
@@ -232,8 +232,8 @@ void FuzzReplyDispatcher(const std::uint8_t* data, std::size_t size) {
 
   FormOnFakes fakes((options & 1) != 0 ? "" : std::string(kCommandLine));
   // The answers to the order's questions.
-  if ((options & 2) != 0) fakes.dialogs.answers.push_back(platform::Answer::No);
-  if ((options & 4) != 0) fakes.dialogs.answers.push_back(platform::Answer::No);
+  if ((options & 2) != 0) fakes.dialogs.answers.push_back(ports::Answer::No);
+  if ((options & 4) != 0) fakes.dialogs.answers.push_back(ports::Answer::No);
   try {
     fakes.form.Form_Load();
     fakes.form.Form_Activate();

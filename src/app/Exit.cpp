@@ -12,7 +12,7 @@ namespace webaccess::app {
 void MainForm::cmdExit_Click() {
   Guarded([this] {
     if (platform_.dialogs.AskYesNo("Exit Question", "Are you sure you wish to exit?") !=
-        platform::Answer::Yes) {
+        ports::Answer::Yes) {
       return;
     }
     ConfirmedExit();

@@ -8,10 +8,9 @@
 
 namespace webaccess::app {
 
-using platform::Control;
+using ports::Control;
 
-MainForm::MainForm(platform::Platform& platform, protocol::Settings settings,
-                   std::string commandLine)
+MainForm::MainForm(ports::Platform& platform, protocol::Settings settings, std::string commandLine)
     : platform_(platform),
       settings_(std::move(settings)),
       commandLine_(std::move(commandLine)),

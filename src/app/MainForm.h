@@ -8,8 +8,8 @@
 #include "app/ProgramGlobals.h"
 #include "app/RunOutcome.h"
 #include "app/WindowLayout.h"
+#include "app/ports/Platform.h"
 #include "files/WorkFiles.h"
-#include "platform/Platform.h"
 #include "protocol/Reply.h"
 #include "protocol/ServerTable.h"
 
@@ -57,7 +57,7 @@ inline constexpr const char* kDesignedCaption = "Request Records From Vantorel -
 //   any ─► V7LOGIN.ASP, ACTION=TERMINAL ─► the window expands for the user
 class MainForm {
  public:
-  MainForm(platform::Platform& platform, protocol::Settings settings, std::string commandLine);
+  MainForm(ports::Platform& platform, protocol::Settings settings, std::string commandLine);
   MainForm(const MainForm&) = delete;
   MainForm& operator=(const MainForm&) = delete;
 
@@ -122,8 +122,8 @@ class MainForm {
   void Guarded(const std::function<void()>& handler);
   [[noreturn]] void EndAtOnce();
   void SelectServer(const protocol::Server& server);
-  void SetText(platform::Control control, const std::string& text);
-  void SetEnabled(platform::Control control, bool enabled);
+  void SetText(ports::Control control, const std::string& text);
+  void SetEnabled(ports::Control control, bool enabled);
   void MessageCheck();
   void DeleteRequest();
   void LogonAcknowledged(const protocol::Reply& reply);
@@ -133,7 +133,7 @@ class MainForm {
   void ConfirmOrder();
   bool DownloadResponses();
 
-  platform::Platform& platform_;
+  ports::Platform& platform_;
   protocol::Settings settings_;
   std::string commandLine_;
   files::WorkFiles files_;

@@ -3,7 +3,7 @@
 
 namespace webaccess::app {
 
-using platform::Control;
+using ports::Control;
 
 void MainForm::NavigateServer(std::string_view action, std::string_view page,
                               std::string_view extra) {

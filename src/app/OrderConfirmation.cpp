@@ -4,8 +4,8 @@
 
 namespace webaccess::app {
 
-using platform::Answer;
-using platform::Control;
+using ports::Answer;
+using ports::Control;
 
 namespace {
 constexpr const char* kQuestionTitle = "QUESTION";

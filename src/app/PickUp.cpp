@@ -5,12 +5,12 @@
 
 namespace webaccess::app {
 
-using platform::Control;
+using ports::Control;
 
 bool MainForm::DownloadResponses() {
   const std::string url = protocol::DownloadUrl(globals_.ServerBase, globals_.CompanyNumber.View(),
                                                 globals_.UserId.View());
-  const platform::TransferResult result =
+  const ports::TransferResult result =
       files::StoreDownload(files_.channels(), platform_.transfer, url);
   if (result.ok) return true;
 

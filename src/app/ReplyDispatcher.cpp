@@ -4,8 +4,8 @@
 
 namespace webaccess::app {
 
-using platform::Answer;
-using platform::Control;
+using ports::Answer;
+using ports::Control;
 using protocol::Holds;
 using protocol::ReplyKind;
 

@@ -2,7 +2,7 @@
 
 namespace webaccess::app {
 
-using platform::Control;
+using ports::Control;
 
 // The browser refused the server's certificate, so the request never went
 // out: the run stops here, with nothing in flight and no poll to come. What

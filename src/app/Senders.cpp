@@ -4,7 +4,7 @@
 
 namespace webaccess::app {
 
-using platform::Control;
+using ports::Control;
 using protocol::EncodeQueryValue;
 
 namespace {
@@ -15,7 +15,7 @@ bool IsBlankOnly(std::string_view text) {
   return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
-std::string BatchIdFrom(const platform::LocalTime& time) {
+std::string BatchIdFrom(const ports::LocalTime& time) {
   std::string id;
   for (const int part : {time.hour, time.minute, time.second}) {
     id += static_cast<char>('0' + (part / 10) % 10);

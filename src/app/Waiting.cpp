@@ -2,8 +2,8 @@
 
 namespace webaccess::app {
 
-using platform::Answer;
-using platform::Control;
+using ports::Answer;
+using ports::Control;
 
 namespace {
 // The question comes at the 61st tick without progress: a little over ten

@@ -12,10 +12,10 @@ int CentredOffset(int screen, int window) {
 
 }  // namespace
 
-LayoutChange ArrangeLayout(Layout mode, const platform::WindowRect& window, int screenWidth,
+LayoutChange ArrangeLayout(Layout mode, const ports::WindowRect& window, int screenWidth,
                            int screenHeight) {
   LayoutChange change{window, false};
-  platform::WindowRect& w = change.window;
+  ports::WindowRect& w = change.window;
   if (mode == Layout::Compact) {
     if (w.height <= kCompactBound) return change;
     w.height = kCompactHeight;

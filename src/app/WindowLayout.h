@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/MainView.h"
+#include "app/ports/MainView.h"
 
 namespace webaccess::app {
 
@@ -17,13 +17,13 @@ inline constexpr int kBrowserExpandedHeight = 6100;
 enum class Layout : std::uint8_t { Compact, Expanded };
 
 struct LayoutChange {
-  platform::WindowRect window;
+  ports::WindowRect window;
   bool browserHeightSet = false;  // the browser takes its expanded height
 };
 
 // The window arranged in `mode`. Positions and sizes in twips; screen size
 // in twips.
-LayoutChange ArrangeLayout(Layout mode, const platform::WindowRect& window, int screenWidth,
+LayoutChange ArrangeLayout(Layout mode, const ports::WindowRect& window, int screenWidth,
                            int screenHeight);
 
 }  // namespace webaccess::app

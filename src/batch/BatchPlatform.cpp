@@ -7,7 +7,7 @@
 namespace webaccess::batch {
 namespace {
 
-using platform::Control;
+using ports::Control;
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -85,7 +85,7 @@ TerminalDialogs::TerminalDialogs(Output& output, bool allYes, std::deque<bool> a
       answers_(std::move(answers)),
       timeLeftMs_(std::move(timeLeftMs)) {}
 
-platform::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::string& text) {
+ports::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::string& text) {
   output_.Print("[" + title + "] " + OneLine(text));
   bool yes = false;
   std::string how;
@@ -112,7 +112,7 @@ platform::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::
     how = "no terminal to ask";
   }
   output_.Print(std::string("  -> ") + (yes ? "Yes" : "No") + " (" + how + ")");
-  return yes ? platform::Answer::Yes : platform::Answer::No;
+  return yes ? ports::Answer::Yes : ports::Answer::No;
 }
 
 void TerminalDialogs::ShowCritical(const std::string& title, const std::string& text) {

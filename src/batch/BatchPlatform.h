@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/ports/Dialogs.h"
+#include "app/ports/MainView.h"
+#include "app/ports/Process.h"
+#include "app/ports/Screen.h"
 #include "batch/Terminal.h"
-#include "platform/Dialogs.h"
-#include "platform/MainView.h"
-#include "platform/Process.h"
-#include "platform/Screen.h"
 
 namespace webaccess::batch {
 
@@ -41,33 +41,33 @@ class Output {
 
 // The main window as lines of text: every change of the status, ordering
 // and server labels is printed.
-class TerminalView : public platform::MainView {
+class TerminalView : public ports::MainView {
  public:
   explicit TerminalView(Output& output) : output_(output) {}
 
-  void SetText(platform::Control control, const std::string& text) override;
-  void SetEnabled(platform::Control, bool) override {}
-  platform::WindowRect Geometry() const override { return rect_; }
-  void SetGeometry(const platform::WindowRect& rect) override { rect_ = rect; }
+  void SetText(ports::Control control, const std::string& text) override;
+  void SetEnabled(ports::Control, bool) override {}
+  ports::WindowRect Geometry() const override { return rect_; }
+  void SetGeometry(const ports::WindowRect& rect) override { rect_ = rect; }
 
  private:
   Output& output_;
-  std::map<platform::Control, std::string> texts_;
+  std::map<ports::Control, std::string> texts_;
   // The designed client area with borders, title and menu bar.
-  platform::WindowRect rect_{0, 0, 12225, 9840};
+  ports::WindowRect rect_{0, 0, 12225, 9840};
 };
 
 // Questions answered from the answer list, or all Yes; when the list has run
 // out, asked on the terminal, or No when nobody can answer. Boxes and the
 // server message window are printed and need no answer.
-class TerminalDialogs : public platform::Dialogs {
+class TerminalDialogs : public ports::Dialogs {
  public:
   // `timeLeftMs` gives the milliseconds left before the time limit, or
   // nothing without one.
   TerminalDialogs(Output& output, bool allYes, std::deque<bool> answers,
                   std::function<std::optional<long long>()> timeLeftMs);
 
-  platform::Answer AskYesNo(const std::string& title, const std::string& text) override;
+  ports::Answer AskYesNo(const std::string& title, const std::string& text) override;
   void ShowCritical(const std::string& title, const std::string& text) override;
   void ShowServerMessage(const std::string& text) override;
 
@@ -81,7 +81,7 @@ class TerminalDialogs : public platform::Dialogs {
 // Ending the program: a listed server code or the order questions end it at
 // once, a work-file failure with its report; both leave the run by throwing
 // ProgramEnd. Unloading the main window is left to the runner.
-class BatchProcess : public platform::Process {
+class BatchProcess : public ports::Process {
  public:
   BatchProcess(Output& output, std::function<bool()> runStarted)
       : output_(output), runStarted_(std::move(runStarted)) {}
@@ -99,7 +99,7 @@ class BatchProcess : public platform::Process {
 };
 
 // A screen of 1024 by 768 pixels at 15 twips each.
-class BatchScreen : public platform::Screen {
+class BatchScreen : public ports::Screen {
  public:
   int WidthTwips() const override { return 15360; }
   int HeightTwips() const override { return 11520; }

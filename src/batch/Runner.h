@@ -3,11 +3,11 @@
 #include <memory>
 
 #include "app/MainForm.h"
+#include "app/ports/Clock.h"
+#include "app/ports/Transfer.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchPlatform.h"
 #include "batch/Terminal.h"
-#include "platform/Clock.h"
-#include "platform/Transfer.h"
 #include "platform/batch/EventLoop.h"
 #include "platform/batch/HttpClient.h"
 #include "platform/batch/NavigatingBrowser.h"
@@ -19,8 +19,8 @@ namespace webaccess::batch {
 // (which share the server's cookies), the clock and the terminal.
 struct RunServices {
   platform::batch::HttpClient& http;
-  platform::Transfer& transfer;
-  platform::Clock& clock;
+  ports::Transfer& transfer;
+  ports::Clock& clock;
   Terminal& terminal;
 };
 
@@ -60,7 +60,7 @@ class Runner {
   TerminalDialogs dialogs_;
   BatchProcess process_;
   BatchScreen screen_;
-  platform::Platform platform_;
+  ports::Platform platform_;
   std::unique_ptr<app::MainForm> form_;
   std::int64_t startMs_ = 0;
   bool runStarted_ = false;

@@ -39,7 +39,7 @@ char* PutTwoDigits(char* out, int value) {
 }
 
 // "MM/DD/YYhh:mm:ss", the audit line's date and time.
-void AssignAuditStamp(std::string& out, const platform::LocalTime& t) {
+void AssignAuditStamp(std::string& out, const ports::LocalTime& t) {
   char stamp[16];
   char* p = PutTwoDigits(stamp, t.month);
   *p++ = '/';
@@ -56,7 +56,7 @@ void AssignAuditStamp(std::string& out, const platform::LocalTime& t) {
 
 class Converter {
  public:
-  Converter(WorkFiles& files, const platform::Clock& clock, std::string_view userId,
+  Converter(WorkFiles& files, const ports::Clock& clock, std::string_view userId,
             OutputFile& response, OutputFile& audit)
       : files_(files), clock_(clock), userId_(userId), response_(response), audit_(audit) {}
 
@@ -111,7 +111,7 @@ class Converter {
 
  private:
   WorkFiles& files_;
-  const platform::Clock& clock_;
+  const ports::Clock& clock_;
   std::string_view userId_;
   OutputFile& response_;
   OutputFile& audit_;
@@ -123,7 +123,7 @@ class Converter {
 
 }  // namespace
 
-bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string_view userId,
+bool ConvertDownload(WorkFiles& files, const ports::Clock& clock, std::string_view userId,
                      const std::function<void()>& passEvents) {
   Channels& channels = files.channels();
   channels.Close(kShortLived);

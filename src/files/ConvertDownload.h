@@ -3,8 +3,8 @@
 #include <functional>
 #include <string_view>
 
+#include "app/ports/Clock.h"
 #include "files/WorkFiles.h"
-#include "platform/Clock.h"
 
 namespace webaccess::files {
 
@@ -15,7 +15,7 @@ namespace webaccess::files {
 // written is on the disk when it returns. `passEvents` lets pending window
 // events run; it is called between lines, time-sliced. Returns true when the
 // download held the completed marker.
-bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string_view userId,
+bool ConvertDownload(WorkFiles& files, const ports::Clock& clock, std::string_view userId,
                      const std::function<void()>& passEvents);
 
 }  // namespace webaccess::files

@@ -11,15 +11,15 @@
 
 namespace webaccess::files {
 
-platform::TransferResult StoreDownload(Channels& channels, platform::Transfer& transfer,
-                                       const std::string& url) {
+ports::TransferResult StoreDownload(Channels& channels, ports::Transfer& transfer,
+                                    const std::string& url) {
   channels.Close(kShortLived);
   DeleteIfPresent(channels, kDownloadScratch);
   OutputFile& scratch =
       channels.OpenOutput(kShortLived, kDownloadScratch, OutputFile::Mode::Create);
   // A failed write stops the transfer and is reported once it has returned.
   std::exception_ptr writeFailure;
-  platform::TransferResult result = transfer.Download(url, [&](const char* data, std::size_t size) {
+  ports::TransferResult result = transfer.Download(url, [&](const char* data, std::size_t size) {
     try {
       scratch.Write(std::string_view(data, size));
       return true;

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "app/ports/Transfer.h"
 #include "files/Channels.h"
-#include "platform/Transfer.h"
 
 namespace webaccess::files {
 
@@ -11,7 +11,7 @@ namespace webaccess::files {
 // to a scratch file as they arrive, which replaces DOWN.TXT only once the whole
 // file is in: a failed transfer leaves DOWN.TXT as it was and the scratch file
 // gone. A work file that cannot be written throws WorkFileError.
-platform::TransferResult StoreDownload(Channels& channels, platform::Transfer& transfer,
-                                       const std::string& url);
+ports::TransferResult StoreDownload(Channels& channels, ports::Transfer& transfer,
+                                    const std::string& url);
 
 }  // namespace webaccess::files

@@ -16,7 +16,7 @@ void AppendTwoDigits(std::string& out, int value) {
 
 }  // namespace
 
-std::string TraceStamp(const platform::LocalTime& time, char dateSeparator, char timeSeparator) {
+std::string TraceStamp(const ports::LocalTime& time, char dateSeparator, char timeSeparator) {
   std::string out;
   out.reserve(19);
   AppendTwoDigits(out, time.month);

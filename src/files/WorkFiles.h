@@ -3,14 +3,14 @@
 #include <string>
 #include <string_view>
 
+#include "app/ports/Clock.h"
 #include "files/Channels.h"
-#include "platform/Clock.h"
 
 namespace webaccess::files {
 
 // Formats a trace line's time stamp: "MM/DD/YYYY hh:mm:ss" with the given
 // separators.
-std::string TraceStamp(const platform::LocalTime& time, char dateSeparator, char timeSeparator);
+std::string TraceStamp(const ports::LocalTime& time, char dateSeparator, char timeSeparator);
 
 // Deletes the named work file; a missing file is no error.
 void DeleteIfPresent(Channels& channels, const std::string& name);
@@ -18,7 +18,7 @@ void DeleteIfPresent(Channels& channels, const std::string& name);
 // The trace, message and audit files and the response backup.
 class WorkFiles {
  public:
-  explicit WorkFiles(const platform::Clock& clock) : clock_(clock) {}
+  explicit WorkFiles(const ports::Clock& clock) : clock_(clock) {}
 
   Channels& channels() { return channels_; }
 
@@ -33,7 +33,7 @@ class WorkFiles {
   void ResetWorkFiles();
 
  private:
-  const platform::Clock& clock_;
+  const ports::Clock& clock_;
   Channels channels_;
 };
 

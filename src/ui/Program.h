@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "platform/Platform.h"
+#include "app/ports/Platform.h"
 #include "platform/curl/CurlTransfer.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtEventPump.h"
@@ -41,7 +41,7 @@ class Program {
 
   frmWebAccess& Window() { return window_; }
   app::MainForm& Form() { return form_; }
-  const platform::Screen& Screen() const { return screen_; }
+  const ports::Screen& Screen() const { return screen_; }
 
  private:
   frmWebAccess window_;
@@ -51,7 +51,7 @@ class Program {
   platform::SystemClock clock_;
   platform::QtProcess process_;
   platform::QtDialogs dialogs_;
-  platform::Platform platform_;
+  ports::Platform platform_;
   app::MainForm form_;
   MainFormEvents events_;
 };

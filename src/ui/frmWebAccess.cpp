@@ -161,53 +161,53 @@ void frmWebAccess::BuildMenus() {
   }
 }
 
-void frmWebAccess::SetText(platform::Control control, const std::string& text) {
+void frmWebAccess::SetText(ports::Control control, const std::string& text) {
   const QString display = platform::DisplayText(text);
   switch (control) {
-    case platform::Control::Caption:
+    case ports::Control::Caption:
       setWindowTitle(display);
       break;
-    case platform::Control::lblDisplay:
+    case ports::Control::lblDisplay:
       lblDisplay_->setText(display);
       break;
-    case platform::Control::lblServer:
+    case ports::Control::lblServer:
       lblServer_->setText(display);
       break;
-    case platform::Control::lblOrdering:
+    case ports::Control::lblOrdering:
       lblOrdering_->setText(display);
       break;
-    case platform::Control::cmdStart:
+    case ports::Control::cmdStart:
       cmdStart_->setText(display);
       break;
-    case platform::Control::cmdExit:
+    case ports::Control::cmdExit:
       cmdExit_->setText(display);
       break;
-    case platform::Control::txtURL:
+    case ports::Control::txtURL:
       txtURL_->setText(display);
       break;
   }
 }
 
-void frmWebAccess::SetEnabled(platform::Control control, bool enabled) {
+void frmWebAccess::SetEnabled(ports::Control control, bool enabled) {
   switch (control) {
-    case platform::Control::Caption:
+    case ports::Control::Caption:
       break;
-    case platform::Control::lblDisplay:
+    case ports::Control::lblDisplay:
       lblDisplay_->setEnabled(enabled);
       break;
-    case platform::Control::lblServer:
+    case ports::Control::lblServer:
       lblServer_->setEnabled(enabled);
       break;
-    case platform::Control::lblOrdering:
+    case ports::Control::lblOrdering:
       lblOrdering_->setEnabled(enabled);
       break;
-    case platform::Control::cmdStart:
+    case ports::Control::cmdStart:
       cmdStart_->setEnabled(enabled);
       break;
-    case platform::Control::cmdExit:
+    case ports::Control::cmdExit:
       cmdExit_->setEnabled(enabled);
       break;
-    case platform::Control::txtURL:
+    case ports::Control::txtURL:
       txtURL_->setEnabled(enabled);
       break;
   }
@@ -218,7 +218,7 @@ QPoint frmWebAccess::ScreenOrigin() const {
   return screen ? screen->geometry().topLeft() : QPoint();
 }
 
-platform::WindowRect frmWebAccess::Geometry() const {
+ports::WindowRect frmWebAccess::Geometry() const {
   const QRect outer = frameGeometry().translated(-ScreenOrigin());
   return {scale_.ToTwipsX(outer.x()), scale_.ToTwipsY(outer.y()), scale_.ToTwipsX(outer.width()),
           scale_.ToTwipsY(outer.height())};
@@ -226,7 +226,7 @@ platform::WindowRect frmWebAccess::Geometry() const {
 
 QSize frmWebAccess::FrameSize() const { return frameGeometry().size() - geometry().size(); }
 
-void frmWebAccess::SetGeometry(const platform::WindowRect& rect) {
+void frmWebAccess::SetGeometry(const ports::WindowRect& rect) {
   // The toolkit sizes the inside of a window and places its frame: the
   // frame's share (none before the window is first shown) comes off the size.
   const QSize frame = FrameSize();
@@ -244,7 +244,7 @@ void frmWebAccess::KeepRequestedGeometry() {
   // The height is the core's; the width it only ever reads and writes back,
   // so the client area keeps its designed width and the frame's comes on top.
   // The core always centres the window across: it stays centred.
-  platform::WindowRect rect = *requested_;
+  ports::WindowRect rect = *requested_;
   const int growth = scale_.ToTwipsX(frame.width() - requestedFrame_.width());
   rect.width += growth;
   rect.left -= growth / 2;
@@ -253,7 +253,7 @@ void frmWebAccess::KeepRequestedGeometry() {
 
 void frmWebAccess::ShowCentred() {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    platform::WindowRect rect = Geometry();
+    ports::WindowRect rect = Geometry();
     const QSize area(scale_.ToTwipsX(screen->geometry().width()),
                      scale_.ToTwipsY(screen->geometry().height()));
     rect.left = static_cast<int>(std::floor((area.width() - rect.width) / 2.0));

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/MainView.h"
+#include "app/ports/MainView.h"
 #include "platform/qt/QtWaitTimer.h"
 #include "platform/qt/QtWebEngineBrowser.h"
 #include "platform/qt/Twips.h"
@@ -43,7 +43,7 @@ class frmLook;
 // activations (a message box closing, coming back from another program) are
 // not activations of the form. Closing the window by any way runs
 // Form_Unload.
-class frmWebAccess final : public QMainWindow, public platform::MainView {
+class frmWebAccess final : public QMainWindow, public ports::MainView {
  public:
   explicit frmWebAccess(platform::TwipsScale scale = platform::TwipsScale::ForScreen());
   ~frmWebAccess() override;
@@ -53,10 +53,10 @@ class frmWebAccess final : public QMainWindow, public platform::MainView {
   platform::QtWebEngineBrowser& WebBrowser() { return *browser_; }
   platform::QtWaitTimer& tmrWait() { return tmrWait_; }
 
-  void SetText(platform::Control control, const std::string& text) override;
-  void SetEnabled(platform::Control control, bool enabled) override;
-  platform::WindowRect Geometry() const override;
-  void SetGeometry(const platform::WindowRect& rect) override;
+  void SetText(ports::Control control, const std::string& text) override;
+  void SetEnabled(ports::Control control, bool enabled) override;
+  ports::WindowRect Geometry() const override;
+  void SetGeometry(const ports::WindowRect& rect) override;
 
   // Shows the window for the first time, centred on the screen.
   void ShowCentred();
@@ -105,7 +105,7 @@ class frmWebAccess final : public QMainWindow, public platform::MainView {
   std::unique_ptr<frmLook> look_;
   QPointer<frmMessage> message_;
   // The outer rectangle last asked for, and the frame's share of it then.
-  std::optional<platform::WindowRect> requested_;
+  std::optional<ports::WindowRect> requested_;
   QSize requestedFrame_;
   bool shown_ = false;
   bool unloaded_ = false;

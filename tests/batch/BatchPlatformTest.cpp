@@ -8,8 +8,8 @@
 namespace webaccess::batch {
 namespace {
 
-using platform::Answer;
-using platform::Control;
+using ports::Answer;
+using ports::Control;
 using testing::RecordingTerminal;
 
 TEST(MaskCredentials, HidesBothPasswordsWhereverTheyStand) {

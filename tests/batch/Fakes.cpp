@@ -45,7 +45,7 @@ void SimHttp::Wait(int milliseconds) {
   if (pending_.empty()) clock_.Advance(milliseconds);
 }
 
-platform::TransferResult SimTransfer::Download(const std::string& url, const Sink& sink) {
+ports::TransferResult SimTransfer::Download(const std::string& url, const Sink& sink) {
   const sim::SimReply reply = server_.Handle({TargetOf(url), http_.Cookie()});
   if (reply.status != 200 || reply.delivery != sim::SimReply::Delivery::Normal) {
     return {false, "HTTP status " + std::to_string(reply.status)};

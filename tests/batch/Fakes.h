@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "SimServer.h"
+#include "app/ports/Transfer.h"
 #include "batch/Terminal.h"
-#include "platform/Transfer.h"
 #include "platform/batch/HttpClient.h"
 #include "support/FakePlatform.h"
 
@@ -58,10 +58,10 @@ class SimHttp : public platform::batch::HttpClient {
 
 // The response download from the same simulated server, with the cookie of
 // the page requests; any answer but a whole 200 is a failure.
-class SimTransfer : public platform::Transfer {
+class SimTransfer : public ports::Transfer {
  public:
   SimTransfer(sim::SimServer& server, const SimHttp& http) : server_(server), http_(http) {}
-  platform::TransferResult Download(const std::string& url, const Sink& sink) override;
+  ports::TransferResult Download(const std::string& url, const Sink& sink) override;
 
  private:
   sim::SimServer& server_;

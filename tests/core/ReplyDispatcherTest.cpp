@@ -9,8 +9,8 @@ namespace webaccess::testing {
 namespace {
 
 using app::RunOutcome;
-using platform::Answer;
-using platform::Control;
+using ports::Answer;
+using ports::Control;
 
 const std::string kCount = "Zq3/V7Count.asp?ACTION=";
 const std::string kMessage = "Zq3/V7Message.asp?ACTION=";

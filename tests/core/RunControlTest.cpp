@@ -9,8 +9,8 @@
 namespace webaccess::testing {
 namespace {
 
-using platform::Answer;
-using platform::Control;
+using ports::Answer;
+using ports::Control;
 
 TEST(StartUp, LoadWritesOneTraceLineAndLaysTheWindowOutCompact) {
   Harness h;
@@ -18,7 +18,7 @@ TEST(StartUp, LoadWritesOneTraceLineAndLaysTheWindowOutCompact) {
   h.form->Form_Load();
   EXPECT_EQ(ReadFile("TRACE.QDK"), "12/07/2026 14:30:15 Starting program with version 1.15\r\n");
   EXPECT_EQ(h.Display(), "Press start to begin transfer.");
-  EXPECT_EQ(h.view.geometry, (platform::WindowRect{1567, 1500, 12225, 2055}));
+  EXPECT_EQ(h.view.geometry, (ports::WindowRect{1567, 1500, 12225, 2055}));
   EXPECT_TRUE(h.Run().PickUpPending);
   EXPECT_EQ(h.Globals().CompanyNumber.Value(), "1234567");
   EXPECT_EQ(h.Globals().UserPassword.Value(), "PW12  ");

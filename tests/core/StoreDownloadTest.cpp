@@ -42,13 +42,13 @@ TEST_P(StoreDownloadTest, OnlyAWholeDownloadReplacesDownTxt) {
   testing::FakeTransfer transfer;
   transfer.source = [&c](const std::string&, std::string& bytes) {
     bytes = c.bytes;
-    return platform::TransferResult{c.ok, c.ok ? "" : "connection reset"};
+    return ports::TransferResult{c.ok, c.ok ? "" : "connection reset"};
   };
   Channels channels;
   if (c.scratchBlocked) {
     EXPECT_THROW(StoreDownload(channels, transfer, "http://x/F.TXT"), WorkFileError);
   } else {
-    const platform::TransferResult result = StoreDownload(channels, transfer, "http://x/F.TXT");
+    const ports::TransferResult result = StoreDownload(channels, transfer, "http://x/F.TXT");
     EXPECT_EQ(result.ok, c.ok);
     EXPECT_FALSE(FileExists("DOWN.TMP"));
   }

@@ -7,8 +7,8 @@
 namespace webaccess::testing {
 namespace {
 
-using platform::Answer;
-using platform::Control;
+using ports::Answer;
+using ports::Control;
 
 const std::string kLogon =
     "Zq3/V7Begin.asp?ACTION=&Company=1234567&CompPass=PASS&User=ABC123&UserPass=PW12  ";

@@ -6,7 +6,7 @@
 namespace webaccess::app {
 namespace {
 
-using platform::WindowRect;
+using ports::WindowRect;
 
 constexpr int kScreenW = 15360;
 constexpr int kScreenH = 11520;

@@ -15,7 +15,7 @@ using testing::CannedHttpServer;
 using testing::LoopbackServer;
 
 struct Fetched {
-  TransferResult result;
+  ports::TransferResult result;
   std::string bytes;
 };
 
@@ -99,7 +99,7 @@ TEST(CurlTransfer, SinkThatRefusesStopsTheTransfer) {
   server.Start();
   CurlTransfer transfer;
   std::size_t calls = 0;
-  const TransferResult result =
+  const ports::TransferResult result =
       transfer.Download(server.Base() + "/big.TXT", [&](const char*, std::size_t) {
         ++calls;
         return false;

@@ -16,13 +16,13 @@
 #include "platform/qt/QtScreen.h"
 #include "platform/qt/QtWaitTimer.h"
 
-using webaccess::platform::Answer;
 using webaccess::platform::EngineCookies;
 using webaccess::platform::QtDialogs;
 using webaccess::platform::QtEventPump;
 using webaccess::platform::QtProcess;
 using webaccess::platform::QtScreen;
 using webaccess::platform::QtWaitTimer;
+using webaccess::ports::Answer;
 using webaccess::testing::AnswerNextBox;
 using webaccess::testing::SeenBox;
 

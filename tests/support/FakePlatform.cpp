@@ -20,10 +20,10 @@ void EventQueue::RunPending() {
   --depth_;
 }
 
-platform::LocalTime VirtualClock::Now() const {
+ports::LocalTime VirtualClock::Now() const {
   std::int64_t seconds =
       start.second + 60 * (start.minute + 60 * std::int64_t{start.hour}) + ms_ / 1000;
-  platform::LocalTime t = start;
+  ports::LocalTime t = start;
   t.day += static_cast<int>(seconds / 86400);  // tests stay within the month
   seconds %= 86400;
   t.hour = static_cast<int>(seconds / 3600);
@@ -62,11 +62,11 @@ void FakeBrowser::Complete(const std::string& finalUrl) {
   NotifyNavigateComplete();
 }
 
-platform::TransferResult FakeTransfer::Download(const std::string& url, const Sink& sink) {
+ports::TransferResult FakeTransfer::Download(const std::string& url, const Sink& sink) {
   urls.push_back(url);
   if (!source) return {false, "no server"};
   std::string bytes;
-  platform::TransferResult result = source(url, bytes);
+  ports::TransferResult result = source(url, bytes);
   // Hand the bytes over in pieces, as a network would.
   constexpr std::size_t kChunk = 7;
   for (std::size_t at = 0; at < bytes.size(); at += kChunk) {
@@ -76,11 +76,11 @@ platform::TransferResult FakeTransfer::Download(const std::string& url, const Si
   return result;
 }
 
-platform::Answer ScriptedDialogs::AskYesNo(const std::string& title, const std::string& text) {
+ports::Answer ScriptedDialogs::AskYesNo(const std::string& title, const std::string& text) {
   asked.push_back({title, text});
   if (whileOpen) whileOpen();
   if (answers.empty()) return whenScriptEnds;
-  const platform::Answer answer = answers.front();
+  const ports::Answer answer = answers.front();
   answers.pop_front();
   return answer;
 }
@@ -94,17 +94,17 @@ void ScriptedDialogs::ShowServerMessage(const std::string& text) {
   if (whileOpen) whileOpen();
 }
 
-void FakeView::SetText(platform::Control control, const std::string& text) {
+void FakeView::SetText(ports::Control control, const std::string& text) {
   texts_[control] = text;
-  if (control == platform::Control::lblDisplay) displays.push_back(text);
+  if (control == ports::Control::lblDisplay) displays.push_back(text);
 }
 
-std::string FakeView::Text(platform::Control control) const {
+std::string FakeView::Text(ports::Control control) const {
   auto it = texts_.find(control);
   return it == texts_.end() ? std::string{} : it->second;
 }
 
-bool FakeView::Enabled(platform::Control control) const {
+bool FakeView::Enabled(ports::Control control) const {
   auto it = enabled_.find(control);
   return it == enabled_.end() ? true : it->second;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "app/ports/Platform.h"
 
 namespace webaccess::testing {
 
@@ -28,7 +28,7 @@ class EventQueue {
   int maxDepth_ = 0;
 };
 
-class FakePump : public platform::EventPump {
+class FakePump : public ports::EventPump {
  public:
   explicit FakePump(EventQueue& queue) : queue_(queue) {}
   void ProcessPendingEvents() override {
@@ -42,9 +42,9 @@ class FakePump : public platform::EventPump {
 };
 
 // Virtual time: a local clock that moves only when the test moves it.
-class VirtualClock : public platform::Clock {
+class VirtualClock : public ports::Clock {
  public:
-  platform::LocalTime Now() const override;
+  ports::LocalTime Now() const override;
   // Each reading moves the clock on by `msPerReading` (0: it stands still).
   std::int64_t SteadyMilliseconds() const override { return ms_ += msPerReading; }
   char DateSeparator() const override { return dateSeparator; }
@@ -54,7 +54,7 @@ class VirtualClock : public platform::Clock {
   std::int64_t ms() const { return ms_; }
 
   // 7 December 2026, 14:30:15 at virtual time 0.
-  platform::LocalTime start{2026, 12, 7, 14, 30, 15};
+  ports::LocalTime start{2026, 12, 7, 14, 30, 15};
   char dateSeparator = '/';
   char timeSeparator = ':';
   std::int64_t msPerReading = 0;
@@ -65,7 +65,7 @@ class VirtualClock : public platform::Clock {
 
 // The poll timer on virtual time: it falls due `interval` ms after it was set,
 // and again at every interval until it is stopped.
-class FakeTimer : public platform::WaitTimer {
+class FakeTimer : public ports::WaitTimer {
  public:
   explicit FakeTimer(const VirtualClock& clock) : clock_(clock) {}
   void SetInterval(int milliseconds) override;
@@ -88,7 +88,7 @@ using Responder = std::function<std::string(const std::string& url)>;
 
 // A browser whose navigations complete through the event queue, never
 // inside Navigate; without a responder no navigation completes by itself.
-class FakeBrowser : public platform::Browser {
+class FakeBrowser : public ports::Browser {
  public:
   explicit FakeBrowser(EventQueue& queue) : queue_(queue) {}
   void Navigate(const std::string& url) override;
@@ -116,11 +116,10 @@ class FakeBrowser : public platform::Browser {
 
 // The download: the bytes that the test says the URL holds, handed over in
 // pieces, then the source's result (a failure may come after some bytes).
-class FakeTransfer : public platform::Transfer {
+class FakeTransfer : public ports::Transfer {
  public:
-  using Source =
-      std::function<platform::TransferResult(const std::string& url, std::string& bytes)>;
-  platform::TransferResult Download(const std::string& url, const Sink& sink) override;
+  using Source = std::function<ports::TransferResult(const std::string& url, std::string& bytes)>;
+  ports::TransferResult Download(const std::string& url, const Sink& sink) override;
 
   Source source;
   std::vector<std::string> urls;
@@ -135,39 +134,39 @@ struct Question {
 // Answers questions from a script, in order; Yes once the script runs out
 // unless told otherwise. `whileOpen` runs while a question or the server
 // message window is open, as the nested event loop of a modal box would.
-class ScriptedDialogs : public platform::Dialogs {
+class ScriptedDialogs : public ports::Dialogs {
  public:
-  platform::Answer AskYesNo(const std::string& title, const std::string& text) override;
+  ports::Answer AskYesNo(const std::string& title, const std::string& text) override;
   void ShowCritical(const std::string& title, const std::string& text) override;
   void ShowServerMessage(const std::string& text) override;
 
-  std::deque<platform::Answer> answers;
-  platform::Answer whenScriptEnds = platform::Answer::Yes;
+  std::deque<ports::Answer> answers;
+  ports::Answer whenScriptEnds = ports::Answer::Yes;
   std::function<void()> whileOpen;
   std::vector<Question> asked;
   std::vector<Question> boxes;
   std::vector<std::string> serverMessages;
 };
 
-class FakeView : public platform::MainView {
+class FakeView : public ports::MainView {
  public:
-  void SetText(platform::Control control, const std::string& text) override;
-  void SetEnabled(platform::Control control, bool enabled) override { enabled_[control] = enabled; }
-  platform::WindowRect Geometry() const override { return geometry; }
-  void SetGeometry(const platform::WindowRect& rect) override { geometry = rect; }
+  void SetText(ports::Control control, const std::string& text) override;
+  void SetEnabled(ports::Control control, bool enabled) override { enabled_[control] = enabled; }
+  ports::WindowRect Geometry() const override { return geometry; }
+  void SetGeometry(const ports::WindowRect& rect) override { geometry = rect; }
 
-  std::string Text(platform::Control control) const;
-  bool Enabled(platform::Control control) const;
+  std::string Text(ports::Control control) const;
+  bool Enabled(ports::Control control) const;
 
-  platform::WindowRect geometry{1500, 1500, 12225, 9630};
+  ports::WindowRect geometry{1500, 1500, 12225, 9630};
   std::vector<std::string> displays;  // every status line shown, in order
 
  private:
-  std::map<platform::Control, std::string> texts_;
-  std::map<platform::Control, bool> enabled_;
+  std::map<ports::Control, std::string> texts_;
+  std::map<ports::Control, bool> enabled_;
 };
 
-class FakeScreen : public platform::Screen {
+class FakeScreen : public ports::Screen {
  public:
   int WidthTwips() const override { return width; }
   int HeightTwips() const override { return height; }
@@ -182,7 +181,7 @@ struct ProgramFailed {
   std::string report;
 };
 
-class FakeProcess : public platform::Process {
+class FakeProcess : public ports::Process {
  public:
   [[noreturn]] void EndAtOnce() override { throw ProgramEnded{}; }
   void UnloadMainWindow() override;
@@ -205,8 +204,7 @@ struct FakePlatform {
   FakeView view;
   FakeScreen screen;
   FakeProcess process;
-  platform::Platform platform{browser, transfer, timer, pump,   dialogs,
-                              screen,  clock,    view,  process};
+  ports::Platform platform{browser, transfer, timer, pump, dialogs, screen, clock, view, process};
 };
 
 }  // namespace webaccess::testing

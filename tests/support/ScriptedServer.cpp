@@ -106,7 +106,7 @@ std::string ScriptedServer::Answer(const std::string& url) {
   return url;
 }
 
-platform::TransferResult ScriptedServer::Download(const std::string&, std::string& bytes) {
+ports::TransferResult ScriptedServer::Download(const std::string&, std::string& bytes) {
   if (failDownloads > 0) {
     --failDownloads;
     return {false, "connection reset"};

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Transfer.h"
+#include "app/ports/Transfer.h"
 
 namespace webaccess::testing {
 
@@ -23,7 +23,7 @@ class ScriptedServer {
   // The final URL of a navigation to `url` ("" when the server never answers).
   std::string Answer(const std::string& url);
   // The response file at `url`, or a failure.
-  platform::TransferResult Download(const std::string& url, std::string& bytes);
+  ports::TransferResult Download(const std::string& url, std::string& bytes);
 
   // The reply page for a query ("ACTION=NEXT", ...), under the base URL.
   std::string Reply(const std::string& query) const;

@@ -223,11 +223,11 @@ void WindowsTest::mainWindowAsDesigned() {
 
   // The core's writes land in their controls; the reply field mirrors the
   // reply and is never shown.
-  window.SetText(platform::Control::Caption, "Requesting Record  3");
-  window.SetText(platform::Control::cmdExit, "STOP");
-  window.SetText(platform::Control::lblDisplay, "Sending <records>");
-  window.SetText(platform::Control::txtURL, "http://h/a.asp?ACTION=NEXT");
-  window.SetEnabled(platform::Control::cmdStart, false);
+  window.SetText(ports::Control::Caption, "Requesting Record  3");
+  window.SetText(ports::Control::cmdExit, "STOP");
+  window.SetText(ports::Control::lblDisplay, "Sending <records>");
+  window.SetText(ports::Control::txtURL, "http://h/a.asp?ACTION=NEXT");
+  window.SetEnabled(ports::Control::cmdStart, false);
   QCOMPARE(window.windowTitle(), QStringLiteral("Requesting Record  3"));
   QCOMPARE(window.cmdExit()->text(), QStringLiteral("STOP"));
   QCOMPARE(window.lblDisplay()->text(), QStringLiteral("Sending <records>"));
@@ -329,7 +329,7 @@ void WindowsTest::layoutsApplyToTheRealWindow() {
 
   // Loaded compact, centred across, before it is first shown.
   program.Form().Form_Load();
-  platform::WindowRect rect = window.Geometry();
+  ports::WindowRect rect = window.Geometry();
   QVERIFY2(std::abs(rect.height - 2055) < kTwipsPerPixel, qPrintable(QString::number(rect.height)));
   QCOMPARE(rect.width, 11985);
   QVERIFY(std::abs(rect.left - Floor((screenWidth - rect.width) / 2.0)) < kTwipsPerPixel);

@@ -4,9 +4,9 @@
 #include <deque>
 #include <functional>
 
-#include "platform/Clock.h"
-#include "platform/EventPump.h"
-#include "platform/WaitTimer.h"
+#include "app/ports/Clock.h"
+#include "app/ports/EventPump.h"
+#include "app/ports/WaitTimer.h"
 
 namespace webaccess::platform::batch {
 
@@ -28,17 +28,17 @@ class EventLoop;
 // The poll timer on the loop's steady clock. A tick that falls due becomes a
 // pending event; at most one tick is pending at a time, and setting the
 // interval drops a tick that is pending but not yet run.
-class LoopTimer : public WaitTimer {
+class LoopTimer : public ports::WaitTimer {
  public:
   void SetInterval(int milliseconds) override;
   int Interval() const override { return interval_; }
 
  private:
   friend class EventLoop;
-  explicit LoopTimer(const Clock& clock) : clock_(clock) {}
+  explicit LoopTimer(const ports::Clock& clock) : clock_(clock) {}
   void Fire(std::uint64_t generation);
 
-  const Clock& clock_;
+  const ports::Clock& clock_;
   int interval_ = 0;
   std::int64_t due_ = 0;
   std::uint64_t generation_ = 0;
@@ -57,9 +57,9 @@ class LoopTimer : public WaitTimer {
 // reply is run inside the pass of the handler that asked for it only when it
 // had really arrived before, and a conversation of any length never nests
 // deeper than the handful of events pending at one time.
-class EventLoop : public EventPump {
+class EventLoop : public ports::EventPump {
  public:
-  explicit EventLoop(const Clock& clock) : clock_(clock), timer_(clock) {}
+  explicit EventLoop(const ports::Clock& clock) : clock_(clock), timer_(clock) {}
   EventLoop(const EventLoop&) = delete;
   EventLoop& operator=(const EventLoop&) = delete;
 
@@ -93,7 +93,7 @@ class EventLoop : public EventPump {
     std::function<void()> run;
   };
 
-  const Clock& clock_;
+  const ports::Clock& clock_;
   LoopTimer timer_;
   EventSource* source_ = nullptr;
   std::deque<Pending> queue_;

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Browser.h"
+#include "app/ports/Browser.h"
 #include "platform/batch/EventLoop.h"
 #include "platform/batch/HttpClient.h"
 
@@ -24,7 +24,7 @@ namespace webaccess::platform::batch {
 // navigation abandons the one under way. The HTTP client keeps the
 // server's cookies. A server whose certificate is not trusted is refused:
 // the refusal handler runs, and CertificateRefused holds from then on.
-class NavigatingBrowser : public Browser {
+class NavigatingBrowser : public ports::Browser {
  public:
   using FailureHandler = std::function<void(const std::string& url, const std::string& why)>;
 

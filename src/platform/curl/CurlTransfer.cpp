@@ -8,7 +8,7 @@ namespace webaccess::platform {
 namespace {
 
 struct WriteState {
-  const Transfer::Sink* sink;
+  const ports::Transfer::Sink* sink;
   bool stopped = false;
 };
 
@@ -37,7 +37,7 @@ CurlTransfer::~CurlTransfer() {
   if (handle_ != nullptr) curl_easy_cleanup(handle_);
 }
 
-TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) {
+ports::TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) {
   if (handle_ == nullptr) handle_ = curl_easy_init();
   if (handle_ == nullptr) return {false, "cannot start a transfer"};
   CURL* h = handle_;

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/Transfer.h"
+#include "app/ports/Transfer.h"
 #include "platform/curl/CurlCookies.h"
 
 namespace webaccess::platform {
@@ -16,7 +16,7 @@ namespace webaccess::platform {
 // One handle serves every download, so its connection to the server stays
 // open for the next one. The server's certificate is verified: against the
 // system's authorities, and also against a CA file when one is given.
-class CurlTransfer : public Transfer {
+class CurlTransfer : public ports::Transfer {
  public:
   // Gives the Cookie header value to send with a URL ("" for none).
   using CookieSource = std::function<std::string(const std::string& url)>;
@@ -32,7 +32,7 @@ class CurlTransfer : public Transfer {
   // handles. `shared` outlives this transfer.
   void SetCookies(const CurlCookies* shared) { shared_ = shared; }
 
-  TransferResult Download(const std::string& url, const Sink& sink) override;
+  ports::TransferResult Download(const std::string& url, const Sink& sink) override;
 
  private:
   long connectTimeoutSeconds_;

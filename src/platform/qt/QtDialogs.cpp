@@ -18,14 +18,15 @@ void PlainButtons(QMessageBox& box) {
 QtDialogs::QtDialogs(QWidget* owner, MessageWindow messageWindow)
     : owner_(owner), messageWindow_(std::move(messageWindow)) {}
 
-Answer QtDialogs::AskYesNo(const std::string& title, const std::string& text) {
+ports::Answer QtDialogs::AskYesNo(const std::string& title, const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, DisplayText(title), DisplayText(text),
                   QMessageBox::Yes | QMessageBox::No, owner_);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
   PlainButtons(box);
   box.exec();
-  return box.clickedButton() == box.button(QMessageBox::Yes) ? Answer::Yes : Answer::No;
+  return box.clickedButton() == box.button(QMessageBox::Yes) ? ports::Answer::Yes
+                                                             : ports::Answer::No;
 }
 
 void QtDialogs::ShowCritical(const std::string& title, const std::string& text) {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/EventPump.h"
+#include "app/ports/EventPump.h"
 
 namespace webaccess::platform {
 
 // Lets the toolkit's pending events run once.
-class QtEventPump final : public EventPump {
+class QtEventPump final : public ports::EventPump {
  public:
   void ProcessPendingEvents() override;
 };

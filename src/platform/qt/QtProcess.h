@@ -3,14 +3,14 @@
 #include <QPointer>
 #include <string>
 
-#include "platform/Process.h"
+#include "app/ports/Process.h"
 
 class QWidget;
 
 namespace webaccess::platform {
 
 // Ends the program on the toolkit.
-class QtProcess final : public Process {
+class QtProcess final : public ports::Process {
  public:
   // How the process is left, with its exit status; it does not return.
   using Leave = void (*)(int status);

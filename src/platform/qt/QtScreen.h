@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/Screen.h"
+#include "app/ports/Screen.h"
 
 namespace webaccess::platform {
 
 // The primary screen's full size in twips, at its logical dots per inch.
-class QtScreen final : public Screen {
+class QtScreen final : public ports::Screen {
  public:
   int WidthTwips() const override;
   int HeightTwips() const override;

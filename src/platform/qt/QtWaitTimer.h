@@ -2,13 +2,13 @@
 
 #include <QTimer>
 
-#include "platform/WaitTimer.h"
+#include "app/ports/WaitTimer.h"
 
 namespace webaccess::platform {
 
 // The poll timer on a toolkit timer. A positive interval starts the countdown
 // afresh; 0 (or less) stops it.
-class QtWaitTimer final : public WaitTimer {
+class QtWaitTimer final : public ports::WaitTimer {
  public:
   QtWaitTimer();
 

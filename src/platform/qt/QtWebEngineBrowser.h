@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/Browser.h"
+#include "app/ports/Browser.h"
 #include "platform/qt/EngineCookies.h"
 #include "platform/qt/Twips.h"
 
@@ -42,7 +42,7 @@ namespace webaccess::platform {
 // the failure handler, with the page of the URL that failed and the status
 // or the engine's error, after the completion handler has run and only when
 // no newer navigation has started meanwhile.
-class QtWebEngineBrowser final : public Browser {
+class QtWebEngineBrowser final : public ports::Browser {
  public:
   using FailureHandler = std::function<void(const std::string& page, const std::string& why)>;
 

@@ -4,12 +4,12 @@
 
 namespace webaccess::platform {
 
-LocalTime SystemClock::Now() const {
+ports::LocalTime SystemClock::Now() const {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                   local.tm_hour,        local.tm_min,     local.tm_sec};
+  return ports::LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                          local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 namespace {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "app/ports/Clock.h"
 
 namespace webaccess::platform {
 
 // The machine's local clock. Separators are "/" and ":".
-class SystemClock : public Clock {
+class SystemClock : public ports::Clock {
  public:
-  LocalTime Now() const override;
+  ports::LocalTime Now() const override;
   std::int64_t SteadyMilliseconds() const override;
   std::int64_t CoarseMilliseconds() const override;
 };

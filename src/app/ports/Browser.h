@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 // The embedded web browser that carries every request to the server.
 // Navigate returns at once; when the navigation has completed (after any
@@ -43,4 +43,4 @@ class Browser {
   std::function<void(const std::string& why)> certificateRefused_;
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports

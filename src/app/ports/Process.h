@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 // Ends the program. The caller has already closed and flushed its work files.
 class Process {
@@ -17,4 +17,4 @@ class Process {
   [[noreturn]] virtual void Fail(const std::string& report) = 0;
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports

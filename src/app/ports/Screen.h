@@ -1,6 +1,6 @@
 #pragma once
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 // The size of the screen, in twips (1440 to the inch).
 class Screen {
@@ -10,4 +10,4 @@ class Screen {
   virtual int HeightTwips() const = 0;
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 enum class Answer { Yes, No };
 
@@ -21,4 +21,4 @@ class Dialogs {
   virtual void ShowServerMessage(const std::string& text) = 0;
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports

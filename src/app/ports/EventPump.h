@@ -1,6 +1,6 @@
 #pragma once
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 // Lets the window events that are pending right now run once: timer ticks,
 // completed navigations, repaints. Handlers may be re-entered through it.
@@ -10,4 +10,4 @@ class EventPump {
   virtual void ProcessPendingEvents() = 0;
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports

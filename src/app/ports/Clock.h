@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 struct LocalTime {
   int year = 2000;  // four digits
@@ -28,4 +28,4 @@ class Clock {
   virtual std::int64_t CoarseMilliseconds() const { return SteadyMilliseconds(); }
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports

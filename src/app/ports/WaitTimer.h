@@ -2,7 +2,7 @@
 
 #include <functional>
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 // The poll timer. Setting an interval in milliseconds starts the countdown
 // afresh; the interval 0 stops it. It keeps ticking at its interval until it
@@ -25,4 +25,4 @@ class WaitTimer {
   std::function<void()> tick_;
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports

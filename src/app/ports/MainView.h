@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 // The main window's controls, as the core writes them.
 enum class Control {
@@ -34,4 +34,4 @@ class MainView {
   virtual void SetGeometry(const WindowRect& rect) = 0;
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-namespace webaccess::platform {
+namespace webaccess::ports {
 
 struct TransferResult {
   bool ok = false;
@@ -26,4 +26,4 @@ class Transfer {
   virtual TransferResult Download(const std::string& url, const Sink& sink) = 0;
 };
 
-}  // namespace webaccess::platform
+}  // namespace webaccess::ports
