@@ -2,6 +2,7 @@
 // reply text helpers, and the credentials from the command line.
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -104,39 +105,6 @@ std::string DownloadFrom(std::string_view line) {
   return body;
 }
 
-bool FlagFrom(std::uint8_t byte) { return (byte & 1) != 0; }
-
-// What follows the message check, from a byte: 1, 2 and 4 as the design
-// numbers them, anything else nothing.
-app::AfterMessages AfterMessagesFrom(std::uint8_t byte) {
-  switch (byte % 6) {
-    case 1:
-      return app::AfterMessages::NextRecord;
-    case 2:
-      return app::AfterMessages::Count;
-    case 4:
-      return app::AfterMessages::Complete;
-    default:
-      return app::AfterMessages::Nothing;
-  }
-}
-
-// The run variables as an input's first line gives them.
-void SetRunVariables(app::MainForm& form, std::string_view line) {
-  InputReader in(line);
-  app::RunVariables& run = form.Run();
-  run.PickUpPending = FlagFrom(in.Byte());
-  run.AbortSeen = FlagFrom(in.Byte());
-  run.PickUpOnly = FlagFrom(in.Byte());
-  run.InquiriesDone = FlagFrom(in.Byte());
-  run.BatchCount = static_cast<std::int16_t>(in.Byte() % 12);
-  run.WaitTicks = static_cast<std::int16_t>(in.Byte() % 64);
-  run.ReplyState = AfterMessagesFrom(in.Byte());
-  run.RecordsSent = static_cast<std::int16_t>(in.Byte());
-  run.PollTicks = static_cast<std::int16_t>(in.Byte() % 4);
-  form.Globals().CompletedSeen = FlagFrom(in.Byte());
-}
-
 // Runs one event of a dispatcher input; false when the program has ended.
 bool RunEvent(FormOnFakes& fakes, std::string_view line) {
   app::MainForm& form = fakes.form;
@@ -191,17 +159,39 @@ bool RunEvent(FormOnFakes& fakes, std::string_view line) {
   }
 }
 
-void CheckAfterEvent(FormOnFakes& fakes, std::size_t navigationsBefore, std::int16_t sentBefore) {
-  app::MainForm& form = fakes.form;
+// What the client has sent so far, as the fuzz input's events saw it.
+struct Sent {
+  int records = 0;
+};
+
+void CheckAfterEvent(FormOnFakes& fakes, std::size_t navigationsBefore, Sent& sent) {
   const std::vector<std::string>& navigations = fakes.browser.requests;
-  const std::size_t sent = navigations.size() - navigationsBefore;
-  Check(sent <= 1, "one event sent more than one request");
-  std::size_t records = 0;
+  const std::size_t requests = navigations.size() - navigationsBefore;
+  Check(requests <= 1, "one event sent more than one request");
+  const protocol::ServerTable servers = protocol::BuiltInServers();
   for (std::size_t i = navigationsBefore; i < navigations.size(); ++i) {
-    CheckRequestUrl(navigations[i], form.Settings().servers);
-    if (Holds(navigations[i], "ACTION=REQ")) ++records;
+    const std::string& url = navigations[i];
+    CheckRequestUrl(url, servers);
+    if (Holds(url, "ACTION=REQ")) {
+      // The running number of the records stops at the largest 16-bit value.
+      if (sent.records < INT16_MAX) ++sent.records;
+      Check(fakes.view.Text(ports::Control::Caption) ==
+                "Requesting Record " + std::to_string(sent.records),
+            "the record's number does not count the records sent");
+    }
+    if (Holds(url, "ACTION=DONE&Batch=") && !Holds(url, "Batch=PICKUP")) {
+      // The label counts the records of the batch: ten at most.
+      const std::string label = fakes.view.Text(ports::Control::lblDisplay);
+      const std::size_t blank = label.find(' ');
+      const int count = std::atoi(label.substr(0, blank).c_str());
+      Check(label.ends_with(" Records requested, please wait") && count >= -1 && count <= 10,
+            "a batch ended with more than ten records, or fewer than none");
+    }
   }
-  if (sent > 0) Check(form.ReplyText().empty(), "the reply field was not cleared for the request");
+  if (requests > 0) {
+    Check(fakes.view.Text(ports::Control::txtURL).empty(),
+          "the reply field was not cleared for the request");
+  }
   // The response file is named by the company number and the user id at
   // their full widths: 13 characters, whatever the logon stored.
   for (const std::string& url : fakes.transfer.urls) {
@@ -211,13 +201,8 @@ void CheckAfterEvent(FormOnFakes& fakes, std::size_t navigationsBefore, std::int
   }
   fakes.transfer.urls.clear();
   const int interval = fakes.timer.Interval();
-  Check(interval == 0 || interval == form.Settings().waitIntervalMs,
+  Check(interval == 0 || interval == protocol::Settings{}.waitIntervalMs,
         "the poll timer runs at an interval of its own");
-  const app::RunVariables& run = form.Run();
-  Check(run.BatchCount >= 0 && run.BatchCount <= 11, "BatchCount left 0 to 11");
-  const std::int16_t expectedSent =
-      sentBefore == INT16_MAX ? sentBefore : static_cast<std::int16_t>(sentBefore + records);
-  Check(run.RecordsSent == expectedSent, "RecordsSent does not count the records sent");
 }
 
 }  // namespace
@@ -227,7 +212,6 @@ void FuzzReplyDispatcher(const std::uint8_t* data, std::size_t size) {
   InputReader in(data, size);
   const std::string_view setup = in.Line();
   const std::uint8_t options = setup.empty() ? 0 : static_cast<std::uint8_t>(setup.front());
-  const std::string_view runVariables = setup.empty() ? setup : setup.substr(1);
   WriteFile(files::kInquiryFile, InquiryFileFrom(in.Line()));
 
   FormOnFakes fakes((options & 1) != 0 ? "" : std::string(kCommandLine));
@@ -238,12 +222,11 @@ void FuzzReplyDispatcher(const std::uint8_t* data, std::size_t size) {
     fakes.form.Form_Load();
     fakes.form.Form_Activate();
     fakes.form.cmdStart_Click();
-    if (!runVariables.empty()) SetRunVariables(fakes.form, runVariables);
+    Sent sent;
     while (!in.AtEnd()) {
       const std::size_t navigationsBefore = fakes.browser.requests.size();
-      const std::int16_t sentBefore = fakes.form.Run().RecordsSent;
       const bool goesOn = RunEvent(fakes, in.Line());
-      CheckAfterEvent(fakes, navigationsBefore, sentBefore);
+      CheckAfterEvent(fakes, navigationsBefore, sent);
       if (!goesOn) break;
       // Only the requests of the latest event are looked at.
       if (fakes.browser.requests.size() > 64) fakes.browser.requests.clear();
@@ -314,7 +297,7 @@ void FuzzReplyParse(const std::uint8_t* data, std::size_t size) {
 
 void FuzzCredentials(const std::uint8_t* data, std::size_t size) {
   const std::string_view c = AsText(data, size);
-  app::ProgramGlobals globals;
+  app::Credentials globals;
   globals.CompanyPassword.Store("PREV");
   app::TakeCredentials(c, globals);
 

@@ -15,9 +15,9 @@ namespace webaccess::fuzz {
 // by emptying it.
 
 // The reply dispatcher driven through whole runs: the main window loads,
-// counts and confirms an inquiry file from the input, starts, then takes the
-// run variables from the input and replays its lines as completed
-// navigations, timer ticks, answers, downloads and menu choices.
+// counts and confirms an inquiry file from the input, starts, then replays
+// the input's lines as completed navigations, timer ticks, answers,
+// downloads and menu choices.
 void FuzzReplyDispatcher(const std::uint8_t* data, std::size_t size);
 // A reply URL: normalised, its escaped blanks decoded, and taken apart by
 // the reply parser.

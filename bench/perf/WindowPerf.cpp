@@ -172,10 +172,12 @@ int Navigate(int count, const QString& url) {
   // own period to every figure.
   QEventLoop loop;
   int completed = 0;
-  browser.SetNavigateCompleteHandler([&completed, &loop] {
-    ++completed;
-    loop.quit();
-  });
+  browser.SetHandlers(
+      [&completed, &loop](const std::string&) {
+        ++completed;
+        loop.quit();
+      },
+      nullptr, nullptr);
   QTimer limit;
   limit.setSingleShot(true);
   QObject::connect(&limit, &QTimer::timeout, &loop, [&loop] { loop.exit(1); });

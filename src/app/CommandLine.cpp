@@ -59,22 +59,22 @@ std::string JoinArguments(int argc, const char* const* argv) {
   return text;
 }
 
-void TakeCredentials(std::string_view c, ProgramGlobals& globals) {
+void TakeCredentials(std::string_view c, Credentials& credentials) {
   if (c.empty()) {
-    globals.CompanyNumber.Store("");
-    globals.UserId.Store("");
-    globals.UserPassword.Store("");
+    credentials.CompanyNumber.Store("");
+    credentials.UserId.Store("");
+    credentials.UserPassword.Store("");
     return;
   }
-  globals.CompanyNumber.Store(From(c, 0, 7));
-  globals.CompanyPassword.Store(From(c, 7, 4));
+  credentials.CompanyNumber.Store(From(c, 0, 7));
+  credentials.CompanyPassword.Store(From(c, 7, 4));
   const std::size_t comma = c.find(',');
   const std::string_view r = comma == std::string_view::npos ? c : From(c, comma + 1);
-  globals.UserId.Store(From(r, 0, 6));
+  credentials.UserId.Store(From(r, 0, 6));
   const std::size_t second = r.find(',');
-  globals.UserPassword.Store(second == std::string_view::npos ? r : From(r, second + 1));
-  if (globals.UserPassword.At(5) == ',') {
-    globals.UserPassword.Store(globals.UserPassword.View().substr(0, 5));
+  credentials.UserPassword.Store(second == std::string_view::npos ? r : From(r, second + 1));
+  if (credentials.UserPassword.At(5) == ',') {
+    credentials.UserPassword.Store(credentials.UserPassword.View().substr(0, 5));
   }
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ProgramGlobals.h"
+#include "app/Credentials.h"
 
 namespace webaccess::app {
 
@@ -14,7 +14,7 @@ std::string JoinArguments(int argc, const char* const* argv);
 // Cuts the credentials out of the command-line text by position:
 // company number (7) and company password (4), then after the first comma
 // the user id (6), then after the next comma the user password (6).
-void TakeCredentials(std::string_view commandLine, ProgramGlobals& globals);
+void TakeCredentials(std::string_view commandLine, Credentials& credentials);
 
 // Overwrites with "x", in the program's own argument strings, every
 // character that TakeCredentials takes into the company password or the user

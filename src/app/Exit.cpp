@@ -11,7 +11,7 @@ namespace webaccess::app {
 
 void MainForm::cmdExit_Click() {
   Guarded([this] {
-    if (platform_.dialogs.AskYesNo("Exit Question", "Are you sure you wish to exit?") !=
+    if (ports_.dialogs.AskYesNo("Exit Question", "Are you sure you wish to exit?") !=
         ports::Answer::Yes) {
       return;
     }
@@ -24,13 +24,13 @@ void MainForm::ConfirmedExit() {
     // Up to the unload, a step that fails is skipped and the next one runs:
     // the browser's quit and the window report nothing, and a missing or
     // locked inquiry file stays as it is.
-    platform_.browser.Quit();
+    ports_.browser.Quit();
     std::remove(files::kInquiryFile);
-    if (!globals_.ServerMessages.empty()) {
-      platform_.dialogs.ShowServerMessage(globals_.ServerMessages +
-                                          "\r\n\r\nPress exit to continue.");
+    const std::string& messages = conversation_.ServerMessages();
+    if (!messages.empty()) {
+      ports_.dialogs.ShowServerMessage(messages + "\r\n\r\nPress exit to continue.");
     }
-    platform_.process.UnloadMainWindow();
+    ports_.process.UnloadMainWindow();
   });
 }
 

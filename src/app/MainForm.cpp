@@ -2,26 +2,29 @@
 
 #include <cstdlib>
 
+#include "BuildSettings.h"
 #include "app/CommandLine.h"
-#include "app/WindowLayout.h"
+#include "files/InquiryFile.h"
 #include "files/WorkFileError.h"
 
 namespace webaccess::app {
 
 using ports::Control;
 
-MainForm::MainForm(ports::Platform& platform, protocol::Settings settings, std::string commandLine)
-    : platform_(platform),
+MainForm::MainForm(ports::Platform& ports, protocol::Settings settings, std::string commandLine)
+    : ports_(ports),
       settings_(std::move(settings)),
       commandLine_(std::move(commandLine)),
-      files_(platform.clock),
-      caption_(kDesignedCaption) {
-  platform_.browser.SetNavigateCompleteHandler(
-      [this] { Guarded([this] { WebBrowser_NavigateComplete2(); }); });
-  platform_.browser.SetCertificateRefusedHandler([this](const std::string& why) {
-    Guarded([this, &why] { WebBrowser_CertificateRefused(why); });
-  });
-  platform_.timer.SetTickHandler([this] { Guarded([this] { tmrWait_Timer(); }); });
+      files_(ports.clock),
+      layout_(ports.view, ports.screen, ports.browser),
+      conversation_(ports, files_, layout_, settings_.waitIntervalMs) {
+  ports_.browser.SetHandlers(
+      [this](const std::string& url) { WebBrowser_NavigateComplete2(url); },
+      [this](const std::string& url, const std::string& why) {
+        WebBrowser_RequestFailed(url, why);
+      },
+      [this](const std::string& why) { WebBrowser_CertificateRefused(why); });
+  ports_.timer.SetTickHandler([this] { tmrWait_Timer(); });
 }
 
 void MainForm::Guarded(const std::function<void()>& handler) {
@@ -29,7 +32,7 @@ void MainForm::Guarded(const std::function<void()>& handler) {
     handler();
   } catch (const files::WorkFileError& error) {
     CloseWorkFiles();
-    platform_.process.Fail(error.what());
+    ports_.process.Fail(error.what());
   }
 }
 
@@ -37,56 +40,77 @@ void MainForm::CloseWorkFiles() noexcept { files_.channels().CloseAllQuietly(); 
 
 void MainForm::EndAtOnce() {
   CloseWorkFiles();
-  platform_.process.EndAtOnce();
+  ports_.process.EndAtOnce();
   std::abort();  // EndAtOnce does not return
-}
-
-void MainForm::SetText(Control control, const std::string& text) {
-  if (control == Control::Caption) caption_ = text;
-  platform_.view.SetText(control, text);
-}
-
-void MainForm::SetEnabled(Control control, bool enabled) {
-  platform_.view.SetEnabled(control, enabled);
-}
-
-void MainForm::SetReplyText(const std::string& text) {
-  if (text == txtURL_) return;
-  txtURL_ = text;
-  platform_.view.SetText(Control::txtURL, text);
-  txtURL_Change();
-}
-
-void MainForm::ArrangeLayout(Layout mode) {
-  layout_ = mode;
-  const LayoutChange change =
-      app::ArrangeLayout(mode, platform_.view.Geometry(), platform_.screen.WidthTwips(),
-                         platform_.screen.HeightTwips());
-  if (change.browserHeightSet) platform_.browser.SetHeight(kBrowserExpandedHeight);
-  platform_.view.SetGeometry(change.window);
-}
-
-RunOutcome MainForm::Outcome(bool nothingUnderWay) const {
-  if (ended_ != RunOutcome::Running) return ended_;
-  if (layout_ == Layout::Expanded) return RunOutcome::WaitingForUserInServerPage;
-  return nothingUnderWay ? RunOutcome::CannotGoOn : RunOutcome::Running;
 }
 
 void MainForm::Form_Load() {
   Guarded([this] {
-    ArrangeLayout(Layout::Compact);
-    run_.InquiriesDone = false;
-    run_.AbortSeen = false;
-    run_.PickUpPending = true;
-    globals_.CompletedSeen = false;
-    run_.PollTicks = 0;
-    run_.WaitTicks = 0;
-    run_.BatchCount = 0;
-    SetText(Control::lblDisplay, "Press start to begin transfer.");
+    layout_.Arrange(Layout::Compact);
+    ports_.view.SetText(Control::lblDisplay, "Press start to begin transfer.");
     files_.StartTrace();
-    files_.WriteTrace(std::string("Starting program with version ") + kVersion);
-    TakeCredentials(commandLine_, globals_);
+    files_.WriteTrace(std::string("Starting program with version ") + build::kVersion);
+    Credentials credentials;
+    TakeCredentials(commandLine_, credentials);
+    conversation_.UseCredentials(credentials);
   });
+}
+
+void MainForm::cmdStart_Click() {
+  Guarded([this] {
+    ports_.view.SetEnabled(Control::cmdStart, false);
+    ports_.browser.SetVisible(true);
+    files_.ResetWorkFiles();
+    // The caption changes before the logon goes out: its reply may end the
+    // run inside the sending call, and the run's end sets "Exit".
+    ports_.view.SetText(Control::cmdExit, "STOP");
+    conversation_.Start();
+  });
+}
+
+std::vector<std::string> MainForm::RequestItems() {
+  try {
+    return files::ReadRequestItems(files_.channels());
+  } catch (const files::WorkFileError&) {
+    return {};
+  }
+}
+
+void MainForm::mnu_Pick_Up_Click() {
+  Guarded([this] {
+    conversation_.PickUpOnly();
+    ports_.view.SetText(Control::lblOrdering, "Just Picking Up");
+    orderCount_ = 0;
+  });
+}
+
+void MainForm::SelectServer(const protocol::Server& server) {
+  Guarded([&] {
+    ports_.browser.SetVisible(true);
+    conversation_.UseServer(server.baseUrl);
+    ports_.view.SetText(Control::lblServer, server.label);
+  });
+}
+
+void MainForm::mnuMain_Click() { SelectServer(settings_.servers.main); }
+void MainForm::mnuAlt_Click() { SelectServer(settings_.servers.alternate); }
+void MainForm::mnuTestServer_Click() { SelectServer(settings_.servers.test); }
+void MainForm::mnuIP_Click() { SelectServer(settings_.servers.ip); }
+
+void MainForm::WebBrowser_NavigateComplete2(const std::string& url) {
+  Guarded([&] { conversation_.ReplyArrived(url); });
+}
+
+void MainForm::WebBrowser_RequestFailed(const std::string& url, const std::string& why) {
+  Guarded([&] { conversation_.RequestFailed(url, why); });
+}
+
+void MainForm::WebBrowser_CertificateRefused(const std::string& why) {
+  Guarded([&] { conversation_.CertificateRefused(why); });
+}
+
+void MainForm::tmrWait_Timer() {
+  Guarded([this] { conversation_.TimerTicked(); });
 }
 
 }  // namespace webaccess::app

@@ -1,77 +1,45 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
+#include <vector>
 
-#include "app/ProgramGlobals.h"
+#include "app/Conversation.h"
 #include "app/RunOutcome.h"
 #include "app/WindowLayout.h"
 #include "app/ports/Platform.h"
 #include "files/WorkFiles.h"
-#include "protocol/Reply.h"
 #include "protocol/ServerTable.h"
 
 namespace webaccess::app {
 
 inline constexpr const char* kDesignedCaption = "Request Records From Vantorel - V";
 
-// The main window's logic, without the window: the run variables, the
-// conversation with the server and the work files. The window (or the batch
-// runner) forwards its events here; everything the logic needs from outside
-// comes through the platform interfaces. The member functions are defined
-// in files named for what they hold: MainForm.cpp (load, layout, outcome),
-// OrderConfirmation.cpp (activation, Start, pick-up menu), Exit.cpp,
-// Navigation.cpp (NavigateServer, the server menu), Senders.cpp (logon,
-// records, batch done, count), ReplyDispatcher.cpp (txtURL_Change and the
-// replies), Waiting.cpp (tmrWait_Timer, ResumeAfterMessages), PickUp.cpp
-// (download, ConvertDownload, delete). protocol/ holds the protocol's own
-// pieces: page URLs, the server table, the server codes, the reply parser.
+// The main window's events, without the window: its load, activation and
+// unload, Start and Exit, the menus, and the events of its browser and its
+// poll timer, which go on to the conversation. The window (or the runner
+// without one) calls these; everything the program needs from outside
+// comes through the ports. Every event stops the program with an error
+// report when a work file fails.
 //
-// The conversation. Every request is a navigation; every reply is the URL at
-// which the server's redirects end, copied into txtURL, whose change runs
-// the dispatcher (protocol::ReadReply says which reply it is):
-//
-//   Start ─ SendLogon ── V7Begin ──────────► ACTION=LOGON (CID=,UID=)
-//                                               │ ReplyState Count
-//        ┌── V7Message ◄─────────────────────────┘
-//        │   ACTION=MSG REPLY=n|TEXT ─► ParseReply ─► V7Message again
-//        └─► ACTION=MSG <NONE> ─► ResumeAfterMessages:
-//              AbortSeen ─► "Program Aborted by Web Server, Press Exit"
-//              NextRecord ─► SendNextRecord   Count ─► RequestCount
-//              Complete ─► run complete
-//
-//   SendNextRecord ─ V7Main REQ &TheRecord=id!record ─► ACTION=NEXT ─► again
-//                  ─ V7Main DONE &Batch=id (11th call, or the file ended)
-//                  ─ V7Main DONE &Batch=PICKUP (picking up only)
-//                        └─► tmrWait, 10 s ─► tick: V7Count (ticks 1, 2),
-//                                             V7Message, ReplyState Count (tick 3)
-//   V7Count ─► ACTION=COUNT REPLY=NONE   first count: records start
-//                                        later: tmrWait 10 s again
-//                          REPLY=OKAY   ─► PickUpResponses: DOWN.TXT,
-//                                          ConvertDownload, V7Delete
-//                          REPLY=DELETE ─► V7Delete
-//   V7Delete ─► ACTION=DELETED ─► next batch, or ReplyState Complete and V7Message
-//   any ─► ACTION=EXIT REPLY=code ─► frmMessage, the program ends
-//   any ─► V7LOGIN.ASP, ACTION=TERMINAL ─► the window expands for the user
+// Defined in MainForm.cpp (construction, load, Start, the menus, the
+// browser's and the timer's events), OrderConfirmation.cpp (the first
+// activation and its questions) and Exit.cpp (Exit and the unload).
 class MainForm {
  public:
-  MainForm(ports::Platform& platform, protocol::Settings settings, std::string commandLine);
+  MainForm(ports::Platform& ports, protocol::Settings settings, std::string commandLine);
   MainForm(const MainForm&) = delete;
   MainForm& operator=(const MainForm&) = delete;
 
-  // Window events. Each stops the program with an error report when a work
-  // file fails.
   void Form_Load();
   void Form_Activate();
   void cmdStart_Click();
   void cmdExit_Click();
   // What Exit does once its question is answered Yes: the browser is told
   // to quit, INQUIRY.QDK is deleted, the run's server messages are shown,
-  // and the main window is unloaded. Nothing here stops the wait timer or
-  // the browser: while the message window is open the run goes on. A runner
-  // without a window calls it directly.
+  // and the main window is unloaded. Nothing here stops the run: while the
+  // message window is open it goes on. A runner without a window calls it
+  // directly.
   void ConfirmedExit();
   void Form_Unload();
   void mnu_Pick_Up_Click();
@@ -79,71 +47,39 @@ class MainForm {
   void mnuAlt_Click();
   void mnuTestServer_Click();
   void mnuIP_Click();
-  void WebBrowser_NavigateComplete2();
-  // The browser would not trust the server's certificate; `why` says what
-  // is wrong with it.
-  void WebBrowser_CertificateRefused(const std::string& why);
-  // A page request failed and the run cannot go on: one trace line and the
-  // status name the page and the status code or network error.
-  void PageRequestFailed(const std::string& page, const std::string& why);
-  void tmrWait_Timer();
+
+  // ArrangeLayout: the window compact, or expanded so that the server's page
+  // can be seen and used.
+  void ArrangeLayout(Layout mode) { layout_.Arrange(mode); }
 
   // Closes every open work file; the program is ending.
   void CloseWorkFiles() noexcept;
 
-  // The operations of the conversation.
-  void NavigateServer(std::string_view action, std::string_view page, std::string_view extra);
-  void SendLogon();
-  void SendNextRecord();
-  void SendBatchDone();
-  void RequestCount();
-  void txtURL_Change();
-  void ParseReply(const protocol::Reply& reply);
-  void ResumeAfterMessages();
-  void PickUpResponses();
-  void ArrangeLayout(Layout mode);
+  const app::Conversation& Conversation() const { return conversation_; }
+  RunOutcome Outcome() const { return conversation_.Outcome(); }
 
-  // The hidden reply field: setting a different text runs txtURL_Change.
-  void SetReplyText(const std::string& text);
-  const std::string& ReplyText() const { return txtURL_; }
-
-  // How the run has ended or stands. A runner that knows that nothing is
-  // under way (no request in flight, no tick due) passes `nothingUnderWay`:
-  // a run that is neither ended nor waiting for the user then cannot go on.
-  RunOutcome Outcome(bool nothingUnderWay = false) const;
-
-  ProgramGlobals& Globals() { return globals_; }
-  RunVariables& Run() { return run_; }
-  const protocol::Settings& Settings() const { return settings_; }
-  files::WorkFiles& WorkFiles() { return files_; }
-  const std::string& Caption() const { return caption_; }
+  // The items of INQUIRY.QDK for the request list, read on channel 1; none
+  // when the file is missing or cannot be read.
+  std::vector<std::string> RequestItems();
 
  private:
   void Guarded(const std::function<void()>& handler);
   [[noreturn]] void EndAtOnce();
   void SelectServer(const protocol::Server& server);
-  void SetText(ports::Control control, const std::string& text);
-  void SetEnabled(ports::Control control, bool enabled);
-  void MessageCheck();
-  void DeleteRequest();
-  void LogonAcknowledged(const protocol::Reply& reply);
-  void CountReply(const protocol::Reply& reply);
-  void DeleteAcknowledged();
-  void ServerErrorCode(const protocol::Reply& reply);
   void ConfirmOrder();
-  bool DownloadResponses();
+  void WebBrowser_NavigateComplete2(const std::string& url);
+  void WebBrowser_RequestFailed(const std::string& url, const std::string& why);
+  void WebBrowser_CertificateRefused(const std::string& why);
+  void tmrWait_Timer();
 
-  ports::Platform& platform_;
-  protocol::Settings settings_;
-  std::string commandLine_;
+  ports::Platform& ports_;
+  const protocol::Settings settings_;
+  const std::string commandLine_;
   files::WorkFiles files_;
-  ProgramGlobals globals_;
-  RunVariables run_;
-  std::string caption_;
-  std::string txtURL_;
-  bool waitQuestionOpen_ = false;
-  Layout layout_ = Layout::Compact;         // as ArrangeLayout last left the window
-  RunOutcome ended_ = RunOutcome::Running;  // how the run ended, as the status last said
+  WindowLayout layout_;
+  app::Conversation conversation_;
+  bool firstTime_ = true;  // the main window has not been activated yet
+  std::int16_t orderCount_ = 0;
 };
 
 }  // namespace webaccess::app

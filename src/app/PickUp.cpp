@@ -1,4 +1,4 @@
-#include "app/MainForm.h"
+#include "app/Conversation.h"
 #include "files/ConvertDownload.h"
 #include "files/StoreDownload.h"
 #include "protocol/PageUrl.h"
@@ -7,11 +7,11 @@ namespace webaccess::app {
 
 using ports::Control;
 
-bool MainForm::DownloadResponses() {
-  const std::string url = protocol::DownloadUrl(globals_.ServerBase, globals_.CompanyNumber.View(),
-                                                globals_.UserId.View());
+bool Conversation::DownloadResponses() {
+  const std::string url = protocol::DownloadUrl(serverBase_, credentials_.CompanyNumber.View(),
+                                                credentials_.UserId.View());
   const ports::TransferResult result =
-      files::StoreDownload(files_.channels(), platform_.transfer, url);
+      files::StoreDownload(files_.channels(), ports_.transfer, url);
   if (result.ok) return true;
 
   // Nothing of a failed download is converted, and nothing is deleted on
@@ -19,19 +19,21 @@ bool MainForm::DownloadResponses() {
   files_.WriteTrace("Download failed: " + result.error);
   SetText(Control::lblDisplay, "Download failed, will try again in 10 seconds.");
   SetEnabled(Control::txtURL, true);
-  platform_.timer.SetInterval(settings_.waitIntervalMs);
+  Enter(Stage::Waiting);
+  StartTimer();
   return false;
 }
 
-void MainForm::PickUpResponses() {
+void Conversation::PickUpResponses() {
+  Enter(Stage::PickingUp);
   files_.WriteTrace("Picking up Records");
   SetText(Control::lblDisplay, "Transfering responses, please wait...");
   if (!DownloadResponses()) return;
-  if (files::ConvertDownload(files_, platform_.clock, globals_.UserId.View(),
-                             [this] { platform_.pump.ProcessPendingEvents(); })) {
-    globals_.CompletedSeen = true;
+  if (files::ConvertDownload(files_, ports_.clock, credentials_.UserId.View(),
+                             [this] { ports_.pump.ProcessPendingEvents(); })) {
+    completedSeen_ = true;
   }
-  run_.PickUpPending = false;
+  pickUpPending_ = false;
   DeleteRequest();
   SetEnabled(Control::txtURL, true);
 }

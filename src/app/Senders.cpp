@@ -1,4 +1,4 @@
-#include "app/MainForm.h"
+#include "app/Conversation.h"
 #include "files/InquiryFile.h"
 #include "protocol/PageUrl.h"
 
@@ -26,72 +26,75 @@ std::string BatchIdFrom(const ports::LocalTime& time) {
 
 }  // namespace
 
-void MainForm::SendLogon() {
-  if (IsBlankOnly(globals_.CompanyNumber.View())) {
+void Conversation::SendLogon() {
+  if (IsBlankOnly(credentials_.CompanyNumber.View())) {
     SetText(Control::lblDisplay, "");
-    ArrangeLayout(Layout::Expanded);
+    layout_.Arrange(Layout::Expanded);
     SetEnabled(Control::cmdStart, false);
-    platform_.browser.SetVisible(true);
+    ports_.browser.SetVisible(true);
     NavigateServer("", protocol::kPageBegin, "");
     return;
   }
-  const std::string credentials = "&Company=" + EncodeQueryValue(globals_.CompanyNumber.View()) +
-                                  "&CompPass=" + EncodeQueryValue(globals_.CompanyPassword.View()) +
-                                  "&User=" + EncodeQueryValue(globals_.UserId.View()) +
-                                  "&UserPass=" + EncodeQueryValue(globals_.UserPassword.View());
+  const std::string logon = "&Company=" + EncodeQueryValue(credentials_.CompanyNumber.View()) +
+                            "&CompPass=" + EncodeQueryValue(credentials_.CompanyPassword.View()) +
+                            "&User=" + EncodeQueryValue(credentials_.UserId.View()) +
+                            "&UserPass=" + EncodeQueryValue(credentials_.UserPassword.View());
   SetText(Control::lblDisplay, "");
   files_.WriteTrace("Logging on to Server with Company Number/User Id");
   SetEnabled(Control::cmdStart, false);
-  platform_.browser.SetVisible(true);
-  NavigateServer("", protocol::kPageBegin, credentials);
+  ports_.browser.SetVisible(true);
+  NavigateServer("", protocol::kPageBegin, logon);
 }
 
-void MainForm::SendNextRecord() {
-  run_.WaitTicks = 0;
-  if (run_.PickUpOnly) {
-    run_.InquiriesDone = true;
+void Conversation::SendNextRecord() {
+  waitTicks_ = 0;
+  if (pickUpOnly_) {
+    inquiriesDone_ = true;
     SetText(Control::lblDisplay, "Requesting records waiting to be picked up, please wait");
     NavigateServer("DONE", protocol::kPageMain, "&Batch=PICKUP");
-    platform_.timer.SetInterval(settings_.waitIntervalMs);
-    ArrangeLayout(Layout::Compact);
+    StartTimer();
+    layout_.Arrange(Layout::Compact);
     return;
   }
 
-  Increment(run_.BatchCount);
-  if (run_.BatchCount == 1) run_.BatchId = BatchIdFrom(platform_.clock.Now());
+  Increment(batchCount_);
+  if (batchCount_ == 1) batchId_ = BatchIdFrom(ports_.clock.Now());
   files::LineReader* inquiry = files_.channels().Input(files::kInquiry);
-  if (inquiry == nullptr || inquiry->AtEnd()) run_.InquiriesDone = true;
-  if (run_.InquiriesDone || run_.BatchCount > kBatchLimit) {
+  if (inquiry == nullptr || inquiry->AtEnd()) inquiriesDone_ = true;
+  if (inquiriesDone_ || batchCount_ > kBatchLimit) {
     SendBatchDone();
     return;
   }
 
   std::string record;
   if (!files::ReadNextRecord(*inquiry, record)) {
-    run_.InquiriesDone = true;
+    inquiriesDone_ = true;
     SendBatchDone();
     return;
   }
-  Increment(run_.RecordsSent);
-  const std::string number = std::to_string(run_.RecordsSent);
+  Increment(recordsSent_);
+  const std::string number = std::to_string(recordsSent_);
   files_.WriteTrace("Sending Record " + number);
   SetText(Control::lblDisplay, "Requesting Record " + number);
   SetText(Control::Caption, "Requesting Record " + number);
   NavigateServer("REQ", protocol::kPageMain,
-                 "&TheRecord=" + EncodeQueryValue(run_.BatchId) + "!" + EncodeQueryValue(record));
+                 "&TheRecord=" + EncodeQueryValue(batchId_) + "!" + EncodeQueryValue(record));
 }
 
-void MainForm::SendBatchDone() {
-  SetText(Control::lblDisplay,
-          std::to_string(run_.BatchCount - 1) + " Records requested, please wait");
-  run_.BatchCount = 0;
-  NavigateServer("DONE", protocol::kPageMain, "&Batch=" + EncodeQueryValue(run_.BatchId));
-  platform_.timer.SetInterval(settings_.waitIntervalMs);
+void Conversation::SendBatchDone() {
+  SetText(Control::lblDisplay, std::to_string(batchCount_ - 1) + " Records requested, please wait");
+  batchCount_ = 0;
+  NavigateServer("DONE", protocol::kPageMain, "&Batch=" + EncodeQueryValue(batchId_));
+  StartTimer();
 }
 
-void MainForm::RequestCount() {
+void Conversation::RequestCount() {
   SetText(Control::lblDisplay, "Checking for response...");
   NavigateServer("", protocol::kPageCount, "");
 }
+
+void Conversation::MessageCheck() { NavigateServer("", protocol::kPageMessage, ""); }
+
+void Conversation::DeleteRequest() { NavigateServer("", protocol::kPageDelete, ""); }
 
 }  // namespace webaccess::app

@@ -1,4 +1,4 @@
-#include "app/MainForm.h"
+#include "app/Conversation.h"
 
 namespace webaccess::app {
 
@@ -11,42 +11,42 @@ namespace {
 constexpr std::int16_t kPatientTicks = 60;
 }  // namespace
 
-void MainForm::tmrWait_Timer() {
+void Conversation::TimerTicked() {
   // A tick that falls due while the question is open is dropped: never two
   // questions on top of each other.
   if (waitQuestionOpen_) return;
-  Increment(run_.WaitTicks);
-  if (run_.WaitTicks > kPatientTicks) {
+  Increment(waitTicks_);
+  if (waitTicks_ > kPatientTicks) {
     waitQuestionOpen_ = true;
     const Answer answer =
-        platform_.dialogs.AskYesNo("TIRED OF WAITING?",
-                                   "IT'S BEEN OVER TEN MINUTES AND NOTHING HAS COME BACK YET,\r\n"
-                                   "YES to continue waiting or NO to stop.");
+        ports_.dialogs.AskYesNo("TIRED OF WAITING?",
+                                "IT'S BEEN OVER TEN MINUTES AND NOTHING HAS COME BACK YET,\r\n"
+                                "YES to continue waiting or NO to stop.");
     waitQuestionOpen_ = false;
     if (answer != Answer::Yes) return;
-    run_.WaitTicks = 0;
+    waitTicks_ = 0;
   }
-  platform_.timer.SetInterval(0);
+  ports_.timer.SetInterval(0);
   SetEnabled(Control::txtURL, true);
-  Increment(run_.PollTicks);
-  if (run_.PollTicks <= 2) {
+  Increment(pollTicks_);
+  if (pollTicks_ <= 2) {
     RequestCount();
     return;
   }
-  run_.PollTicks = 0;
-  run_.ReplyState = AfterMessages::Count;
+  pollTicks_ = 0;
+  afterMessages_ = AfterMessages::Count;
   MessageCheck();
 }
 
-void MainForm::ResumeAfterMessages() {
-  if (run_.AbortSeen) {
-    ended_ = RunOutcome::AbortedByServer;
+void Conversation::ResumeAfterMessages() {
+  if (abortSeen_) {
+    End(Stage::AbortedByServer);
     files_.WriteTrace("Aborted");
     SetEnabled(Control::txtURL, true);
     SetText(Control::lblDisplay, "Program Aborted by Web Server, Press Exit");
     return;
   }
-  switch (run_.ReplyState) {
+  switch (afterMessages_) {
     case AfterMessages::NextRecord:
       SendNextRecord();
       break;
@@ -54,7 +54,7 @@ void MainForm::ResumeAfterMessages() {
       RequestCount();
       break;
     case AfterMessages::Complete:
-      ended_ = RunOutcome::Complete;
+      End(Stage::Complete);
       files_.WriteTrace("Transactions complete");
       SetText(Control::cmdExit, "Exit");
       SetText(Control::lblDisplay, "Tranfers complete, Press Exit To Continue.");

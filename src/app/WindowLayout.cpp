@@ -30,4 +30,12 @@ LayoutChange ArrangeLayout(Layout mode, const ports::WindowRect& window, int scr
   return change;
 }
 
+void WindowLayout::Arrange(Layout mode) {
+  current_ = mode;
+  const LayoutChange change =
+      ArrangeLayout(mode, view_.Geometry(), screen_.WidthTwips(), screen_.HeightTwips());
+  if (change.browserHeightSet) browser_.SetHeight(kBrowserExpandedHeight);
+  view_.SetGeometry(change.window);
+}
+
 }  // namespace webaccess::app

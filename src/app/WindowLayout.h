@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
+#include "app/ports/Browser.h"
 #include "app/ports/MainView.h"
+#include "app/ports/Screen.h"
 
 namespace webaccess::app {
 
@@ -25,5 +27,23 @@ struct LayoutChange {
 // in twips.
 LayoutChange ArrangeLayout(Layout mode, const ports::WindowRect& window, int screenWidth,
                            int screenHeight);
+
+// The main window's layout as the program arranges it: the window's place
+// and size, and the browser's height when it expands.
+class WindowLayout {
+ public:
+  WindowLayout(ports::MainView& view, const ports::Screen& screen, ports::Browser& browser)
+      : view_(view), screen_(screen), browser_(browser) {}
+
+  void Arrange(Layout mode);
+  // The layout last asked for.
+  Layout Current() const { return current_; }
+
+ private:
+  ports::MainView& view_;
+  const ports::Screen& screen_;
+  ports::Browser& browser_;
+  Layout current_ = Layout::Compact;
+};
 
 }  // namespace webaccess::app

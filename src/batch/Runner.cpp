@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/batch/Url.h"
-
 namespace webaccess::batch {
 namespace {
 
@@ -31,7 +29,7 @@ Runner::Runner(const BatchOptions& options, protocol::Settings settings, RunServ
       platform_{browser_, services.transfer, loop_.Timer(), loop_,   dialogs_,
                 screen_,  services.clock,    view_,         process_} {
   loop_.SetSource(&services.http);
-  browser_.SetFailureHandler([this](const std::string& url, const std::string& why) {
+  browser_.SetFailureLog([this](const std::string& url, const std::string& why) {
     // The URL goes last: masking a password runs to the next "&" or the end.
     output_.Report("Request failed (" + why + "): " + url);
   });
@@ -60,8 +58,7 @@ int Runner::Drive() {
     runStarted_ = true;
     form_->cmdStart_Click();
     for (;;) {
-      const bool idle = loop_.Idle();
-      const app::RunOutcome outcome = form_->Outcome(idle);
+      const app::RunOutcome outcome = form_->Outcome();
       if (outcome == app::RunOutcome::Complete || outcome == app::RunOutcome::AbortedByServer) {
         return Finish(outcome);
       }
@@ -73,7 +70,9 @@ int Runner::Drive() {
       }
       const std::optional<long long> left = TimeLeftMs();
       if (left && *left <= 0) throw TimeLimitReached{};
-      if (idle) {
+      // Nobody can press anything here: once nothing can come any more, the
+      // run has gone as far as it can.
+      if (loop_.Idle()) {
         if (outcome == app::RunOutcome::WaitingForUserInServerPage) {
           output_.Report(
               "webaccess-batch: the server wants the user to work in its page (a logon page or "
@@ -81,11 +80,13 @@ int Runner::Drive() {
               "command line.");
           return CloseWindow(kNeedsPage);
         }
-        if (const auto& failure = browser_.LastFailure()) return RequestFailed(*failure);
-        output_.Report(
-            "webaccess-batch: the run cannot go on: no request is under way and none is "
-            "scheduled.");
-        return CloseWindow(kStalled);
+        if (outcome == app::RunOutcome::CannotGoOn) {
+          const std::string& why = form_->Conversation().StoppedBecause();
+          output_.Report(why.empty() ? std::string("webaccess-batch: the run cannot go on: no "
+                                                   "request is under way and none is scheduled.")
+                                     : "webaccess-batch: the run cannot go on: " + why + ".");
+          return CloseWindow(kStalled);
+        }
       }
       loop_.Turn(static_cast<int>(std::clamp<long long>(left.value_or(kTurnMs), 0, kTurnMs)));
     }
@@ -93,14 +94,6 @@ int Runner::Drive() {
     output_.Report("webaccess-batch: time limit reached; ending as if the window were closed.");
     return CloseWindow(kTimeLimit);
   }
-}
-
-int Runner::RequestFailed(const platform::batch::NavigatingBrowser::Failure& failure) {
-  const std::string page = platform::batch::PageName(failure.url);
-  form_->PageRequestFailed(page, failure.why);
-  output_.Report("webaccess-batch: the run cannot go on: Page request " + page +
-                 " failed: " + failure.why + ".");
-  return CloseWindow(kStalled);
 }
 
 int Runner::Finish(app::RunOutcome outcome) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "BuildSettings.h"
 #include "app/CommandLine.h"
-#include "app/ProgramGlobals.h"
 #include "batch/BatchOptions.h"
 #include "batch/Runner.h"
 #include "os/FolderLock.h"
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options->version) {
-    std::printf("webaccess-batch %s\n", app::kVersion);
+    std::printf("webaccess-batch %s\n", build::kVersion);
     return 0;
   }
   // The credentials are in the options now: the process list shows no password from here on.

@@ -56,6 +56,18 @@ std::string EscapeUrlBytes(std::string_view url) {
   });
 }
 
+std::string PageName(std::string_view url) {
+  std::string_view path = url.substr(0, url.find_first_of("?#"));
+  if (const std::size_t scheme = path.find("://"); scheme != std::string_view::npos) {
+    path.remove_prefix(scheme + 3);
+    const std::size_t slash = path.find('/');
+    path = slash == std::string_view::npos ? std::string_view("/") : path.substr(slash);
+  }
+  std::string_view page = path.substr(path.rfind('/') + 1);
+  page = page.substr(0, page.rfind('.'));
+  return std::string(page.empty() ? path : page);
+}
+
 std::string DecodeSpaces(std::string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -35,6 +35,11 @@ std::string EncodeQueryValue(std::string_view value);
 // as %XX; everything else, "%" included, as it is.
 std::string EscapeUrlBytes(std::string_view url);
 
+// The page a URL names: the last segment of its path without its extension
+// ("V7Main" for ".../Zq3/V7Main.asp?ACTION=REQ"); the whole path when it has
+// no segment.
+std::string PageName(std::string_view url);
+
 // Every "%20" becomes one blank, scanning left to right without overlap.
 std::string DecodeSpaces(std::string_view text);
 

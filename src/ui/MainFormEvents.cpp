@@ -1,8 +1,6 @@
 #include "ui/MainFormEvents.h"
 
 #include "app/MainForm.h"
-#include "files/InquiryFile.h"
-#include "files/WorkFileError.h"
 
 namespace webaccess::ui {
 
@@ -16,12 +14,6 @@ void MainFormEvents::mnuMain_Click() { form_.mnuMain_Click(); }
 void MainFormEvents::mnuTestServer_Click() { form_.mnuTestServer_Click(); }
 void MainFormEvents::mnuIP_Click() { form_.mnuIP_Click(); }
 
-std::vector<std::string> MainFormEvents::RequestItems() {
-  try {
-    return files::ReadRequestItems(form_.WorkFiles().channels());
-  } catch (const files::WorkFileError&) {
-    return {};
-  }
-}
+std::vector<std::string> MainFormEvents::RequestItems() { return form_.RequestItems(); }
 
 }  // namespace webaccess::ui

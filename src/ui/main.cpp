@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "BuildSettings.h"
 #include "app/CommandLine.h"
-#include "app/ProgramGlobals.h"
 #include "os/FolderLock.h"
 #include "platform/qt/QtProcess.h"
 #include "platform/system/CaFile.h"
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc > 1 && std::string_view(argv[1]) == "--version") {
-    std::printf("webaccess %s\n", app::kVersion);
+    std::printf("webaccess %s\n", build::kVersion);
     return 0;
   }
 

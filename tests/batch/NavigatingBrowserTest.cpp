@@ -56,10 +56,11 @@ class BrowserTest : public ::testing::Test {
  protected:
   BrowserTest() {
     loop_.SetSource(&http_);
-    browser_.SetNavigateCompleteHandler([this] { completed_.push_back(browser_.LocationURL()); });
-    browser_.SetFailureHandler([this](const std::string& url, const std::string& why) {
-      failures_.push_back(url + " : " + why);
-    });
+    browser_.SetHandlers([this](const std::string& url) { completed_.push_back(url); },
+                         [this](const std::string& url, const std::string& why) {
+                           failures_.push_back(url + " : " + why);
+                         },
+                         [this](const std::string& why) { refusals_.push_back(why); });
   }
   void Settle() {
     for (int i = 0; i < 50 && !loop_.Idle(); ++i) loop_.Turn(0);
@@ -71,6 +72,7 @@ class BrowserTest : public ::testing::Test {
   NavigatingBrowser browser_{http_, loop_, 3};
   std::vector<std::string> completed_;
   std::vector<std::string> failures_;
+  std::vector<std::string> refusals_;
 };
 
 TEST_F(BrowserTest, ReportsTheLastLocationAsTheServerWroteIt) {
@@ -92,11 +94,20 @@ TEST_F(BrowserTest, EscapesOnlyOnTheWire) {
   EXPECT_EQ(completed_, std::vector<std::string>{url});
 }
 
-TEST_F(BrowserTest, AnErrorPageCompletesAtTheRequestedUrl) {
+TEST_F(BrowserTest, AnErrorPageCompletesAndThenFailsUnlessANewerNavigationStarted) {
   http_.table["http://s/Zq3/V7Count.asp?ACTION="] = PageOf(500);
   browser_.Navigate("http://s/Zq3/V7Count.asp?ACTION=");
   Settle();
   EXPECT_EQ(completed_, std::vector<std::string>{"http://s/Zq3/V7Count.asp?ACTION="});
+  EXPECT_EQ(failures_,
+            std::vector<std::string>{"http://s/Zq3/V7Count.asp?ACTION= : HTTP status 500"});
+
+  http_.table["http://s/next"] = PageOf(200);
+  browser_.Navigate("http://s/Zq3/V7Count.asp?ACTION=");
+  http_.Poll();  // the error page's completion and failure are pending
+  browser_.Navigate("http://s/next");
+  Settle();
+  EXPECT_EQ(failures_.size(), 1u);
 }
 
 TEST_F(BrowserTest, ANavigationWithoutAnAnswerCompletesNothing) {
@@ -104,7 +115,7 @@ TEST_F(BrowserTest, ANavigationWithoutAnAnswerCompletesNothing) {
   browser_.Navigate("http://s/a");
   Settle();
   EXPECT_TRUE(completed_.empty());
-  EXPECT_EQ(failures_, std::vector<std::string>{"http://s/gone : Could not connect"});
+  EXPECT_EQ(failures_, std::vector<std::string>{"http://s/a : Could not connect"});
   EXPECT_TRUE(loop_.Idle());
 }
 

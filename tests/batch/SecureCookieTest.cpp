@@ -68,7 +68,7 @@ TEST(SecureCookie, GoesOverHttpsOnlyWhereverTheRedirectsLead) {
   http.SetCookies(&cookies);
   NavigatingBrowser browser(http, loop);
   int completed = 0;
-  browser.SetNavigateCompleteHandler([&] { ++completed; });
+  browser.SetHandlers([&](const std::string&) { ++completed; }, nullptr, nullptr);
   browser.Navigate(secure.BaseUrl() + "logon");
   for (int turn = 0; turn < 500 && completed == 0; ++turn) loop.Turn(10);
   plain.stop();

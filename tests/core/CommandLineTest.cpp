@@ -8,12 +8,12 @@
 namespace webaccess::app {
 namespace {
 
-struct Credentials {
+struct Fields {
   std::string company, password, user, userPassword;
 };
 
-Credentials Take(std::string_view commandLine) {
-  ProgramGlobals g;
+Fields Take(std::string_view commandLine) {
+  app::Credentials g;
   TakeCredentials(commandLine, g);
   return {g.CompanyNumber.Value(), g.CompanyPassword.Value(), g.UserId.Value(),
           g.UserPassword.Value()};
@@ -29,7 +29,7 @@ TEST(FixedField, NeverStoredHoldsNulsAndStoringPadsOrCuts) {
 }
 
 TEST(Credentials, EmptyCommandLineBlanksAllButTheCompanyPassword) {
-  ProgramGlobals g;
+  app::Credentials g;
   TakeCredentials("", g);
   EXPECT_EQ(g.CompanyNumber.Value(), "       ");
   EXPECT_EQ(g.UserId.Value(), "      ");
@@ -38,7 +38,7 @@ TEST(Credentials, EmptyCommandLineBlanksAllButTheCompanyPassword) {
 }
 
 TEST(Credentials, FullSegmentsFillTheFieldsExactly) {
-  const Credentials c = Take("1234567PASS,ABC123,PW12");
+  const Fields c = Take("1234567PASS,ABC123,PW12");
   EXPECT_EQ(c.company, "1234567");
   EXPECT_EQ(c.password, "PASS");
   EXPECT_EQ(c.user, "ABC123");
@@ -52,13 +52,13 @@ TEST(Credentials, ACommaInTheSixthPlaceOfTheUserPasswordIsDropped) {
 }
 
 TEST(Credentials, FieldsAreCutByPositionNotByCommas) {
-  const Credentials shortFirst = Take("12345,ABC123,PW");
+  const Fields shortFirst = Take("12345,ABC123,PW");
   EXPECT_EQ(shortFirst.company, "12345,A");
   EXPECT_EQ(shortFirst.password, "BC12");
   EXPECT_EQ(shortFirst.user, "ABC123");
   EXPECT_EQ(shortFirst.userPassword, "PW    ");
 
-  const Credentials noComma = Take("ABCDEFGHIJ");
+  const Fields noComma = Take("ABCDEFGHIJ");
   EXPECT_EQ(noComma.user, "ABCDEF");
   EXPECT_EQ(noComma.userPassword, "ABCDEF");
 

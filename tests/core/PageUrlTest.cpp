@@ -87,5 +87,22 @@ TEST_F(SettingsTest, ABadValueNamesItsVariable) {
   }
 }
 
+TEST(PageName, IsTheLastPathSegmentWithoutItsExtension) {
+  struct Case {
+    const char* url;
+    const char* page;
+  };
+  const Case cases[] = {
+      {.url = "http://h:1/Zq3/V7Main.asp?ACTION=REQ&TheRecord=123456!a/b.c", .page = "V7Main"},
+      {.url = "https://h/Zq3/V7Begin.asp?ACTION=&CompPass=X", .page = "V7Begin"},
+      {.url = "http://h/Zq3/Loop.asp#x.y", .page = "Loop"},
+      {.url = "http://h/Zq3/v7count", .page = "v7count"},
+      {.url = "http://h?ACTION=", .page = "/"},
+      {.url = "/Zq3/V7Delete.asp?ACTION=", .page = "V7Delete"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PageName(c.url), c.page) << c.url;
+}
+
 }  // namespace
+
 }  // namespace webaccess::protocol

@@ -102,7 +102,8 @@ const DispatchRow kDispatchRows[] = {
     {.name = "the end of a message check before the logon acknowledgement does nothing",
      .step = kNoMessages,
      .requests = {},
-     .display = ""},
+     .display = "",
+     .outcome = RunOutcome::CannotGoOn},
     {.name = "a message check without its parts ends like one with none",
      .before = {kLogonAck},
      .step = "ACTION=MSG&REPLY=NOBAR",
@@ -126,17 +127,20 @@ const DispatchRow kDispatchRows[] = {
      .before = {kCountNone},
      .step = "ACTION=COUNT&REPLY=NONE&T=1",
      .requests = {},
-     .timerRunning = false},
+     .timerRunning = false,
+     .outcome = RunOutcome::CannotGoOn},
     {.name = "an unknown count value does nothing",
      .before = {kCountNone},
      .step = "ACTION=COUNT&REPLY=MAYBE",
      .requests = {},
-     .timerRunning = false},
+     .timerRunning = false,
+     .outcome = RunOutcome::CannotGoOn},
     {.name = "a count without a value does nothing",
      .before = {kCountNone},
      .step = "ACTION=COUNT",
      .requests = {},
-     .timerRunning = false},
+     .timerRunning = false,
+     .outcome = RunOutcome::CannotGoOn},
     {.name = "the values are read upper-cased",
      .before = {kCountNone},
      .step = "action=count&reply=none",
@@ -255,7 +259,7 @@ TEST_F(Dispatcher, BlankTextIsIgnored) {
 TEST_F(Dispatcher, ALogonPageOnlyEnlargesTheWindow) {
   EXPECT_TRUE(Reply("https://main.example.com/Zq3/V7Login.asp?ACTION=LOGON&CID=1&UID=2").empty());
   EXPECT_EQ(h.view.geometry.height, 8400);
-  EXPECT_EQ(h.Globals().UserId.Value(), "ABC123");
+  EXPECT_EQ(ReadFile("TRACE.QDK").find("Logged On OK"), std::string::npos);
 }
 
 TEST_F(Dispatcher, AnExitReplyWinsOverAnyOtherActionAndEndsTheProgram) {
@@ -263,16 +267,19 @@ TEST_F(Dispatcher, AnExitReplyWinsOverAnyOtherActionAndEndsTheProgram) {
   EXPECT_EQ(h.form->Outcome(), RunOutcome::EndedByServerCode);
 }
 
+// The IDs name the response file that the next download fetches.
 TEST_F(Dispatcher, TheLogonAcknowledgementReplacesTheIds) {
   EXPECT_EQ(Step("ACTION=LOGON&CID=12345&UID=ab1"), std::vector<std::string>{kMessage});
-  EXPECT_EQ(h.Globals().CompanyNumber.Value(), "12345& ");
-  EXPECT_EQ(h.Globals().UserId.Value(), "AB1   ");
+  Step("ACTION=COUNT&REPLY=OKAY");
+  ASSERT_EQ(h.transfer.urls.size(), 1u);
+  EXPECT_TRUE(h.transfer.urls[0].ends_with("/_ffffs/12345& AB1   .TXT")) << h.transfer.urls[0];
 }
 
 TEST_F(Dispatcher, ALogonAcknowledgementWithoutUidIsIgnored) {
   EXPECT_TRUE(Step("ACTION=LOGON&CID=7777777").empty());
-  EXPECT_EQ(h.Globals().CompanyNumber.Value(), "1234567");
-  EXPECT_EQ(h.Globals().UserId.Value(), "ABC123");
+  Step("ACTION=COUNT&REPLY=OKAY");
+  ASSERT_EQ(h.transfer.urls.size(), 1u);
+  EXPECT_TRUE(h.transfer.urls[0].ends_with("/_ffffs/1234567ABC123.TXT")) << h.transfer.urls[0];
 }
 
 TEST_F(Dispatcher, ALaterCountNoneIsTraced) {
@@ -283,19 +290,20 @@ TEST_F(Dispatcher, ALaterCountNoneIsTraced) {
 
 TEST_F(Dispatcher, MessagesAreDecodedAndRecorded) {
   Step("ACTION=MSG&REPLY=7|SERVER%20IS%20BUSY");
-  EXPECT_EQ(h.Globals().ServerMessages, "SERVER IS BUSY\r\n");
+  EXPECT_EQ(h.form->Conversation().ServerMessages(), "SERVER IS BUSY\r\n");
   EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
   Step("ACTION=MSG&REPLY=1|aborted%20by%20operator");
   EXPECT_EQ(ReadFile("MESSAGE.QDK"), "SERVER IS BUSY\r\nABORTED BY OPERATOR\r\n");
   Step("ACTION=MSG&REPLY=NOBAR");
-  EXPECT_EQ(h.Globals().ServerMessages, "SERVER IS BUSY\r\nABORTED BY OPERATOR\r\n");
+  EXPECT_EQ(h.form->Conversation().ServerMessages(), "SERVER IS BUSY\r\nABORTED BY OPERATOR\r\n");
 }
 
-TEST_F(Dispatcher, ARunnerThatFindsNothingUnderWayLearnsWhetherTheRunCanGoOn) {
-  EXPECT_EQ(h.form->Outcome(), RunOutcome::Running);
-  EXPECT_EQ(h.form->Outcome(true), RunOutcome::CannotGoOn);
+TEST_F(Dispatcher, WithNothingUnderWayTheRunCannotGoOnUnlessTheUserCan) {
+  EXPECT_EQ(h.form->Outcome(), RunOutcome::Running);  // the logon is out
+  EXPECT_TRUE(Step("ACTION=QUEUED").empty());
+  EXPECT_EQ(h.form->Outcome(), RunOutcome::CannotGoOn);
   Step("ACTION=TERMINAL");
-  EXPECT_EQ(h.form->Outcome(true), RunOutcome::WaitingForUserInServerPage);
+  EXPECT_EQ(h.form->Outcome(), RunOutcome::WaitingForUserInServerPage);
 }
 
 TEST_F(Dispatcher, ARequestUrlComingBackUnchangedIsIgnored) {

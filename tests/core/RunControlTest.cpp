@@ -19,9 +19,6 @@ TEST(StartUp, LoadWritesOneTraceLineAndLaysTheWindowOutCompact) {
   EXPECT_EQ(ReadFile("TRACE.QDK"), "12/07/2026 14:30:15 Starting program with version 1.15\r\n");
   EXPECT_EQ(h.Display(), "Press start to begin transfer.");
   EXPECT_EQ(h.view.geometry, (ports::WindowRect{1567, 1500, 12225, 2055}));
-  EXPECT_TRUE(h.Run().PickUpPending);
-  EXPECT_EQ(h.Globals().CompanyNumber.Value(), "1234567");
-  EXPECT_EQ(h.Globals().UserPassword.Value(), "PW12  ");
 }
 
 struct OrderCase {
@@ -40,10 +37,7 @@ TEST_P(Confirmation, AsksAboutTheCountAndNamesItOnYes) {
   ASSERT_EQ(h.dialogs.asked.size(), 1u);
   EXPECT_EQ(h.dialogs.asked[0], (Question{"QUESTION", GetParam().question}));
   EXPECT_EQ(h.view.Text(Control::lblOrdering), GetParam().ordering);
-  EXPECT_EQ(h.form->Caption(), "Request Records From Vantorel - V1.15");
-  EXPECT_EQ(h.Run().OrderCount, GetParam().lines);
-  EXPECT_FALSE(h.Run().PickUpOnly);
-  EXPECT_EQ(h.Globals().ServerBase, kBase);
+  EXPECT_EQ(h.view.Text(Control::Caption), "Request Records From Vantorel - V1.15");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -61,9 +55,11 @@ TEST(ConfirmationAnswers, NoThenYesPicksUpOnly) {
   h.dialogs.answers = {Answer::No, Answer::Yes};
   h.Open();
   EXPECT_EQ(h.dialogs.asked.at(1), (Question{"QUESTION", "ARE YOU JUST PICKING UP?"}));
-  EXPECT_TRUE(h.Run().PickUpOnly);
-  EXPECT_EQ(h.Run().OrderCount, 0);
   EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
+  h.form->cmdStart_Click();
+  h.RunUntilIdle();
+  EXPECT_TRUE(h.server.received.empty());
+  EXPECT_EQ(h.server.batchesClosed, std::vector<std::string>{"PICKUP"});
 }
 
 TEST(ConfirmationAnswers, NoAndNoEndBeforeAnyServerContact) {
@@ -87,7 +83,7 @@ TEST(ConfirmationAnswers, ALineOf51CountsAndOneOf50DoesNot) {
   Harness h;
   WriteFile("INQUIRY.QDK", std::string(51, 'a') + "\r\n" + std::string(50, 'b') + "\r\n");
   h.Open();
-  EXPECT_EQ(h.Run().OrderCount, 1);
+  EXPECT_EQ(h.dialogs.asked.at(0).text, "THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?");
 }
 
 TEST(Start, ResetsTheWorkFilesDisablesItselfAndLogsOn) {
@@ -143,21 +139,30 @@ TEST(PickUpOnly, ChosenMidRunTurnsTheNextRecordIntoAPickUp) {
   EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
 }
 
+// The server chosen last is where the logon goes.
 TEST(Activation, ALaterActivationKeepsTheChosenServer) {
-  Harness h;
-  WriteFile("INQUIRY.QDK", InquiryLines(1));
-  h.Open();
-  h.form->mnuAlt_Click();
-  h.form->Form_Activate();  // the request list closed over the window
-  EXPECT_EQ(h.Globals().ServerBase, kAltBase);
-  EXPECT_EQ(h.view.Text(Control::lblServer), "Alternate Server");
-  EXPECT_EQ(h.dialogs.asked.size(), 1u);
-  h.form->mnuTestServer_Click();
-  EXPECT_EQ(h.Globals().ServerBase, kTestBase);
-  h.form->mnuIP_Click();
-  EXPECT_EQ(h.view.Text(Control::lblServer), "I.P. Address");
-  h.form->mnuMain_Click();
-  EXPECT_EQ(h.Globals().ServerBase, kBase);
+  struct Row {
+    void (app::MainForm::*choose)();
+    const char* label;
+    const char* base;
+  };
+  for (const Row& row : {Row{&app::MainForm::mnuAlt_Click, "Alternate Server", kAltBase},
+                         Row{&app::MainForm::mnuTestServer_Click, "Test Server", kTestBase},
+                         Row{&app::MainForm::mnuIP_Click, "I.P. Address", kIpBase},
+                         Row{&app::MainForm::mnuMain_Click, "Main Server", kBase}}) {
+    Harness h;
+    WriteFile("INQUIRY.QDK", InquiryLines(1));
+    h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
+    h.Open();
+    (*h.form.*row.choose)();
+    h.form->Form_Activate();  // the request list closed over the window
+    EXPECT_EQ(h.view.Text(Control::lblServer), row.label);
+    EXPECT_EQ(h.dialogs.asked.size(), 1u);
+    h.form->cmdStart_Click();
+    ASSERT_EQ(h.browser.requests.size(), 1u);
+    EXPECT_TRUE(h.browser.requests[0].starts_with(std::string(row.base) + "Zq3/V7Begin.asp"))
+        << h.browser.requests[0];
+  }
 }
 
 class ExitTest : public ::testing::Test {

@@ -74,7 +74,7 @@ TEST(WholeRun, TwentyFiveRecordsGoInThreeBatchesAndTheRunCompletes) {
   const std::string trace = ReadFile("TRACE.QDK");
   EXPECT_NE(trace.find("Sending Record 25\r\n"), std::string::npos);
   EXPECT_NE(trace.find(" Transactions complete\r\n"), std::string::npos);
-  EXPECT_EQ(h.form->Caption(), "Requesting Record 25");
+  EXPECT_EQ(h.view.Text(Control::Caption), "Requesting Record 25");
 }
 
 TEST(WholeRun, BatchLabelsCountTheRecordsOfTheirBatch) {
@@ -96,7 +96,6 @@ TEST(WholeRun, ExactlyTenRecordsEndTheFileInTheEleventhCall) {
   Batch(expected, "143015", 1, 10);
   expected.insert(expected.end(), {kCount, kCount, kDelete, kMessage});
   EXPECT_EQ(h.Requests(), expected);
-  EXPECT_TRUE(h.Run().InquiriesDone);
   EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
 }
 
@@ -162,7 +161,6 @@ TEST(WholeRun, PickUpOnlyWithTheCompletedMarkerFinishesAfterOneDownload) {
   EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
   EXPECT_EQ(h.Requests(), (std::vector<std::string>{kLogon, kMessage, kCount, kPickUp, kCount,
                                                     kCount, kDelete, kMessage}));
-  EXPECT_TRUE(h.Globals().CompletedSeen);
   EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
   EXPECT_EQ(ReadFile("INQUIRY.QDK"), "");  // created empty by the count
 }
@@ -177,9 +175,8 @@ TEST(WholeRun, PickUpOnlyWithoutTheMarkerKeepsAskingForMore) {
   EXPECT_GE(std::count(requests.begin(), requests.end(), kPickUp), 3);
   EXPECT_GE(std::count(requests.begin(), requests.end(), kDelete), 3);
   EXPECT_NE(h.Display(), "Tranfers complete, Press Exit To Continue.");
-  EXPECT_EQ(h.Run().BatchCount, 0);
-  EXPECT_EQ(h.Run().RecordsSent, 0);
-  EXPECT_EQ(h.Run().BatchId, "");
+  EXPECT_TRUE(h.server.received.empty());
+  EXPECT_EQ(ReadFile("TRACE.QDK").find("Sending Record"), std::string::npos);
 }
 
 TEST(WholeRun, MessagesAreRecordedWithBlanksAndAnAbortStopsTheRun) {
@@ -188,7 +185,8 @@ TEST(WholeRun, MessagesAreRecordedWithBlanksAndAnAbortStopsTheRun) {
   h.server.messages = {"SERVER IS BUSY", "YOUR ORDER WAS ABORTED"};
   h.RunOrder();
   EXPECT_EQ(ReadFile("MESSAGE.QDK"), "SERVER IS BUSY\r\nYOUR ORDER WAS ABORTED\r\n");
-  EXPECT_EQ(h.Globals().ServerMessages, "SERVER IS BUSY\r\nYOUR ORDER WAS ABORTED\r\n");
+  EXPECT_EQ(h.form->Conversation().ServerMessages(),
+            "SERVER IS BUSY\r\nYOUR ORDER WAS ABORTED\r\n");
   EXPECT_EQ(h.Requests(), (std::vector<std::string>{kLogon, kMessage, kMessage, kMessage}));
   EXPECT_EQ(h.Display(), "Program Aborted by Web Server, Press Exit");
   EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
@@ -340,8 +338,6 @@ TEST(WholeRun, ARunWithoutCredentialsLogsOnInThePage) {
   // The user logs on in the page; the server's redirect carries the IDs.
   h.browser.Complete(h.server.Reply("action=logon&cid=7654321&uid=xyz789"));
   h.RunUntilIdle();
-  EXPECT_EQ(h.Globals().CompanyNumber.Value(), "7654321");
-  EXPECT_EQ(h.Globals().UserId.Value(), "XYZ789");
   EXPECT_EQ(h.transfer.urls.at(0), std::string(kBase) + "Zq3/_ffffs/7654321XYZ789.TXT");
   EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
 }

@@ -14,11 +14,13 @@
 #include "LoopbackServer.h"
 #include "platform/curl/CurlTransfer.h"
 #include "platform/qt/QtWebEngineBrowser.h"
+#include "protocol/PageUrl.h"
 #include "support/TestCertificates.h"
 
 using webaccess::platform::CurlTransfer;
 using webaccess::platform::QtWebEngineBrowser;
 using webaccess::platform::TwipsScale;
+using webaccess::protocol::PageName;
 using webaccess::testing::LoopbackServer;
 using webaccess::testing::ServerCertificate;
 using webaccess::testing::TestCertificates;
@@ -156,11 +158,12 @@ void QtWebEngineBrowserTest::init() {
   host_->resize(800, 600);
   browser_ = new QtWebEngineBrowser(host_, TwipsScale(96, 96));
   completions_ = 0;
-  browser_->SetNavigateCompleteHandler([this] { ++completions_; });
   failures_.clear();
-  browser_->SetFailureHandler([this](const std::string& page, const std::string& why) {
-    failures_ << QString::fromStdString(page + ": " + why);
-  });
+  browser_->SetHandlers([this](const std::string&) { ++completions_; },
+                        [this](const std::string& url, const std::string& why) {
+                          failures_ << QString::fromStdString(PageName(url) + ": " + why);
+                        },
+                        nullptr);
 }
 
 void QtWebEngineBrowserTest::cleanup() {
@@ -332,8 +335,8 @@ void QtWebEngineBrowserTest::quitLeavesLoadsGoing() {
 // reported.
 void QtWebEngineBrowserTest::aNewNavigationReplacesAPageStillLoading() {
   std::vector<std::string> completedAt;
-  browser_->SetNavigateCompleteHandler(
-      [this, &completedAt] { completedAt.push_back(browser_->LocationURL()); });
+  browser_->SetHandlers([&completedAt](const std::string& url) { completedAt.push_back(url); },
+                        nullptr, nullptr);
   browser_->Navigate(server_.Base() + "/arriving.asp");
   QTRY_COMPARE_WITH_TIMEOUT(heldPages_.load(), 1, kWaitMs);
   QCOMPARE(completedAt.size(), std::size_t{0});

@@ -51,15 +51,7 @@ void FakeBrowser::Navigate(const std::string& url) {
   }
   std::string finalUrl = responder ? responder(url) : std::string{};
   if (finalUrl.empty()) return;  // the server never answers
-  queue_.Post([this, finalUrl] {
-    location_ = finalUrl;
-    NotifyNavigateComplete();
-  });
-}
-
-void FakeBrowser::Complete(const std::string& finalUrl) {
-  location_ = finalUrl;
-  NotifyNavigateComplete();
+  queue_.Post([this, finalUrl] { NotifyNavigateComplete(finalUrl); });
 }
 
 ports::TransferResult FakeTransfer::Download(const std::string& url, const Sink& sink) {

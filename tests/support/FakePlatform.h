@@ -92,13 +92,14 @@ class FakeBrowser : public ports::Browser {
  public:
   explicit FakeBrowser(EventQueue& queue) : queue_(queue) {}
   void Navigate(const std::string& url) override;
-  std::string LocationURL() const override { return location_; }
   void SetVisible(bool shown) override { visible = shown; }
   void SetHeight(int twips) override { height = twips; }
   void Quit() override { ++quits; }
 
   // Completes a navigation with a URL of the test's choosing.
-  void Complete(const std::string& finalUrl);
+  void Complete(const std::string& finalUrl) { NotifyNavigateComplete(finalUrl); }
+  // Tells a failed request, as a browser does after its error page.
+  void Fail(const std::string& url, const std::string& why) { NotifyRequestFailed(url, why); }
 
   Responder responder;
   std::vector<std::string> requests;
@@ -111,7 +112,6 @@ class FakeBrowser : public ports::Browser {
 
  private:
   EventQueue& queue_;
-  std::string location_;
 };
 
 // The download: the bytes that the test says the URL holds, handed over in

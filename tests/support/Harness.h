@@ -41,8 +41,6 @@ class Harness : public FakePlatform {
   // The requests made, each without the base URL.
   std::vector<std::string> Requests() const;
   std::string Display() const { return view.Text(ports::Control::lblDisplay); }
-  app::RunVariables& Run() { return form->Run(); }
-  app::ProgramGlobals& Globals() { return form->Globals(); }
 
   ScratchDirectory directory;
   ScriptedServer server{kBase};

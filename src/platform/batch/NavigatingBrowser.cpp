@@ -13,7 +13,6 @@ void NavigatingBrowser::Navigate(const std::string& url) {
   ++navigation_;
   redirects_ = 0;
   requested_ = url;
-  lastFailure_.reset();
   Hop(url);
 }
 
@@ -31,8 +30,10 @@ void NavigatingBrowser::Hop(const std::string& url) {
 }
 
 void NavigatingBrowser::Failed(const std::string& why) {
-  lastFailure_ = Failure{requested_, why};
-  if (failure_) failure_(current_, why);
+  if (log_) log_(current_, why);
+  loop_.Post([this, navigation = navigation_, url = requested_, why] {
+    if (navigation == navigation_) NotifyRequestFailed(url, why);
+  });
 }
 
 void NavigatingBrowser::Answered(std::uint64_t navigation, const HttpAnswer& answer) {
@@ -57,13 +58,16 @@ void NavigatingBrowser::Answered(std::uint64_t navigation, const HttpAnswer& ans
     Hop(ResolveLocation(current_, answer.location));
     return;
   }
-  if (answer.status >= 400) {
-    lastFailure_ = Failure{requested_, "HTTP status " + std::to_string(answer.status)};
-  }
   loop_.Post([this, url = current_] {
     location_ = url;
-    NotifyNavigateComplete();
+    NotifyNavigateComplete(url);
   });
+  if (answer.status >= 400) {
+    loop_.Post([this, navigation, url = requested_, status = answer.status] {
+      if (navigation == navigation_)
+        NotifyRequestFailed(url, "HTTP status " + std::to_string(status));
+    });
+  }
 }
 
 }  // namespace webaccess::platform::batch

@@ -60,14 +60,4 @@ std::string ResolveLocation(std::string_view base, std::string_view location) {
   return origin + parts.path.substr(0, parts.path.rfind('/') + 1) + std::string(location);
 }
 
-std::string PageName(std::string_view url) {
-  UrlParts parts;
-  const std::string path =
-      SplitUrl(url, parts) ? parts.path : std::string(url.substr(0, url.find_first_of("?#")));
-  std::string_view page(path);
-  page = page.substr(page.rfind('/') + 1);
-  page = page.substr(0, page.rfind('.'));
-  return page.empty() ? path : std::string(page);
-}
-
 }  // namespace webaccess::platform::batch

@@ -21,9 +21,4 @@ bool SplitUrl(std::string_view url, UrlParts& parts);
 // to the base by plain concatenation, nothing escaped or unescaped.
 std::string ResolveLocation(std::string_view base, std::string_view location);
 
-// The page a URL names: the last segment of its path without its extension
-// ("V7Main" for ".../Zq3/V7Main.asp?ACTION=REQ"); the whole path when it has
-// no segment.
-std::string PageName(std::string_view url);
-
 }  // namespace webaccess::platform::batch

@@ -29,13 +29,6 @@ bool VerifiesWithCaFile(const QWebEngineCertificateError& error, const std::stri
   return ChainVerifies(chain, error.url().host().toStdString(), caFile, &why);
 }
 
-// The last segment of the URL's path without its extension: "V7Main".
-std::string PageOf(const QUrl& url) {
-  const QString file = url.fileName();
-  const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
-  return (dot > 0 ? file.left(dot) : file).toStdString();
-}
-
 std::string Why(const QWebEngineLoadingInfo& info) {
   if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
     return "HTTP status " + std::to_string(info.errorCode());
@@ -78,7 +71,8 @@ QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
                      if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
                        failure_.reset();
                      } else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
-                       failure_.emplace(PageOf(info.url()), Why(info));
+                       failure_.emplace(info.url().toString(QUrl::FullyEncoded).toStdString(),
+                                        Why(info));
                      }
                    });
   QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool) {
@@ -97,14 +91,14 @@ QtWebEngineBrowser::QtWebEngineBrowser(QWidget* parent, TwipsScale scale)
       view_->load(next);
       return;
     }
-    NotifyNavigateComplete();
+    NotifyNavigateComplete(LocationURL());
     // Queued: the load's failure may be told after its end, and the
     // completion may have started the next request.
     QMetaObject::invokeMethod(
         view_,
         [this, navigation = navigations_] {
-          if (navigation != navigations_ || !failure_ || !failed_) return;
-          failed_(failure_->first, failure_->second);
+          if (navigation != navigations_ || !failure_) return;
+          NotifyRequestFailed(failure_->first, failure_->second);
         },
         Qt::QueuedConnection);
   });

@@ -38,14 +38,12 @@ namespace webaccess::platform {
 // is a chain that verifies, for the page's host, against the authorities of
 // the CA file given to SetCaFile (ChainVerifies).
 //
-// A load that fails (an HTTP error status, no connection) is also told to
-// the failure handler, with the page of the URL that failed and the status
-// or the engine's error, after the completion handler has run and only when
-// no newer navigation has started meanwhile.
+// A load that fails (an HTTP error status, no connection) is also told as
+// a failure, with the URL that failed and the status or the engine's error,
+// after the completion has been told and only when no newer navigation has
+// started meanwhile.
 class QtWebEngineBrowser final : public ports::Browser {
  public:
-  using FailureHandler = std::function<void(const std::string& page, const std::string& why)>;
-
   // The view is created hidden, as a child of `parent`.
   QtWebEngineBrowser(QWidget* parent, TwipsScale scale);
   ~QtWebEngineBrowser() override;
@@ -53,14 +51,14 @@ class QtWebEngineBrowser final : public ports::Browser {
   QtWebEngineBrowser& operator=(const QtWebEngineBrowser&) = delete;
 
   void Navigate(const std::string& url) override;
-  std::string LocationURL() const override;
+  // The URL of the page now shown, as the server wrote it.
+  std::string LocationURL() const;
   void SetVisible(bool visible) override;
   void SetHeight(int twips) override;
   void Quit() override;
 
   // A PEM file of further authorities to trust; empty for none.
   void SetCaFile(const std::string& caFile);
-  void SetFailureHandler(FailureHandler handler) { failed_ = std::move(handler); }
 
   QWebEngineView* View() const { return view_; }
   QWebEngineProfile* Profile() const { return profile_.get(); }
@@ -75,9 +73,8 @@ class QtWebEngineBrowser final : public ports::Browser {
   std::optional<QUrl> next_;            // to load once the stopped load has ended
   std::optional<std::string> refused_;  // why the load under way lost its certificate
   std::string caFile_;
-  FailureHandler failed_;
   std::uint64_t navigations_ = 0;                               // Navigate calls so far
-  std::optional<std::pair<std::string, std::string>> failure_;  // page and why, of the last load
+  std::optional<std::pair<std::string, std::string>> failure_;  // URL and why, of the last load
 };
 
 }  // namespace webaccess::platform

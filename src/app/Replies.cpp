@@ -1,5 +1,4 @@
-#include "app/MainForm.h"
-#include "protocol/PageUrl.h"
+#include "app/Conversation.h"
 #include "protocol/ServerCodes.h"
 
 namespace webaccess::app {
@@ -9,18 +8,12 @@ using ports::Control;
 using protocol::Holds;
 using protocol::ReplyKind;
 
-void MainForm::WebBrowser_NavigateComplete2() { SetReplyText(platform_.browser.LocationURL()); }
-
-void MainForm::MessageCheck() { NavigateServer("", protocol::kPageMessage, ""); }
-
-void MainForm::DeleteRequest() { NavigateServer("", protocol::kPageDelete, ""); }
-
-void MainForm::txtURL_Change() {
-  const protocol::Reply reply = protocol::ReadReply(txtURL_);
+void Conversation::Dispatch() {
+  const protocol::Reply reply = protocol::ReadReply(reply_);
   switch (reply.kind) {
     case ReplyKind::LogonPage:
     case ReplyKind::Terminal:
-      ArrangeLayout(Layout::Expanded);
+      layout_.Arrange(Layout::Expanded);
       break;
     case ReplyKind::ServerCode:
       ServerErrorCode(reply);
@@ -35,7 +28,7 @@ void MainForm::txtURL_Change() {
       ParseReply(reply);
       break;
     case ReplyKind::Next:
-      ArrangeLayout(Layout::Compact);
+      layout_.Arrange(Layout::Compact);
       SendNextRecord();
       break;
     case ReplyKind::Logon:
@@ -52,40 +45,40 @@ void MainForm::txtURL_Change() {
   }
 }
 
-void MainForm::LogonAcknowledged(const protocol::Reply& reply) {
+void Conversation::LogonAcknowledged(const protocol::Reply& reply) {
   // Without "UID=" the reply is not a logon acknowledgement this program
   // understands, and the IDs it has stay.
   if (!reply.userId) return;
-  globals_.UserId.Store(*reply.userId);
-  globals_.CompanyNumber.Store(reply.companyNumber);
+  credentials_.UserId.Store(*reply.userId);
+  credentials_.CompanyNumber.Store(reply.companyNumber);
   files_.WriteTrace("Logged On OK");
-  run_.ReplyState = AfterMessages::Count;
+  afterMessages_ = AfterMessages::Count;
   MessageCheck();
 }
 
-void MainForm::CountReply(const protocol::Reply& reply) {
+void Conversation::CountReply(const protocol::Reply& reply) {
   const std::optional<std::string>& value = reply.value;
   if (!value) return;
   if (*value == "DELETE") {
-    run_.ReplyState = AfterMessages::NextRecord;
+    afterMessages_ = AfterMessages::NextRecord;
     DeleteRequest();
   } else if (*value == "NONE") {
-    if (run_.PickUpPending) {
-      run_.PickUpPending = false;
-      run_.ReplyState = AfterMessages::NextRecord;
+    if (pickUpPending_) {
+      pickUpPending_ = false;
+      afterMessages_ = AfterMessages::NextRecord;
       ResumeAfterMessages();
     } else {
-      platform_.timer.SetInterval(settings_.waitIntervalMs);
+      StartTimer();
       SetText(Control::lblDisplay, "Not back yet, will try again in 10 seconds.");
       files_.WriteTrace("Records not back yet");
     }
   } else if (*value == "OKAY") {
-    run_.WaitTicks = 0;
-    if (!run_.PickUpPending) {
+    waitTicks_ = 0;
+    if (!pickUpPending_) {
       SetText(Control::lblDisplay, "Records Returned, downloading now.");
       SetEnabled(Control::txtURL, false);
       PickUpResponses();
-    } else if (platform_.dialogs.AskYesNo(
+    } else if (ports_.dialogs.AskYesNo(
                    "RECORDS FOUND",
                    "Records found waiting to download\r\nDo you wish to download them?") ==
                Answer::Yes) {
@@ -94,53 +87,53 @@ void MainForm::CountReply(const protocol::Reply& reply) {
       PickUpResponses();
     } else {
       SetEnabled(Control::txtURL, true);
-      run_.BatchCount = 0;
+      batchCount_ = 0;
       DeleteRequest();
     }
   }
 }
 
-void MainForm::DeleteAcknowledged() {
-  if (run_.PickUpPending) {
-    run_.BatchCount = 0;
-    run_.PickUpPending = false;
+void Conversation::DeleteAcknowledged() {
+  if (pickUpPending_) {
+    batchCount_ = 0;
+    pickUpPending_ = false;
     SendNextRecord();
-  } else if (!run_.InquiriesDone) {
-    run_.BatchCount = 0;
+  } else if (!inquiriesDone_) {
+    batchCount_ = 0;
     SendNextRecord();
-  } else if (!run_.PickUpOnly || globals_.CompletedSeen) {
-    run_.ReplyState = AfterMessages::Complete;
+  } else if (!pickUpOnly_ || completedSeen_) {
+    afterMessages_ = AfterMessages::Complete;
     MessageCheck();
   } else {
-    run_.ReplyState = AfterMessages::NextRecord;
+    afterMessages_ = AfterMessages::NextRecord;
     MessageCheck();
   }
 }
 
-void MainForm::ServerErrorCode(const protocol::Reply& reply) {
+void Conversation::ServerErrorCode(const protocol::Reply& reply) {
   if (!reply.value) return;
   const std::string& code = *reply.value;
   SetText(Control::cmdExit, "Exit");
   if (const protocol::ServerCode* known = protocol::FindServerCode(code)) {
-    ended_ = RunOutcome::EndedByServerCode;
+    End(Stage::EndedByServerCode);
     files_.WriteTrace(known->trace);
-    platform_.dialogs.ShowServerMessage(protocol::WithClosingLines(known->text));
+    ports_.dialogs.ShowServerMessage(protocol::WithClosingLines(known->text));
     EndAtOnce();
   }
-  platform_.dialogs.ShowCritical(
+  ports_.dialogs.ShowCritical(
       "Log On Error", "Unknown command " + code + " sent from VNL Server. Contact Vantorel!");
   files_.WriteTrace("Unknown command " + code);
 }
 
-void MainForm::ParseReply(const protocol::Reply& reply) {
+void Conversation::ParseReply(const protocol::Reply& reply) {
   if (!reply.message) {
     ResumeAfterMessages();
     return;
   }
   const std::string& message = *reply.message;
-  if (Holds(message, "ABORT")) run_.AbortSeen = true;
+  if (Holds(message, "ABORT")) abortSeen_ = true;
   files_.WriteMessage(message);
-  globals_.ServerMessages += message + "\r\n";
+  serverMessages_ += message + "\r\n";
   MessageCheck();
 }
 

@@ -1,0 +1,117 @@
+#include "app/Conversation.h"
+
+#include <cstdlib>
+
+#include "protocol/PageUrl.h"
+
+namespace webaccess::app {
+
+using ports::Control;
+
+Conversation::Conversation(ports::Platform& ports, files::WorkFiles& files, WindowLayout& layout,
+                           int waitIntervalMs)
+    : ports_(ports), files_(files), layout_(layout), waitIntervalMs_(waitIntervalMs) {}
+
+void Conversation::Start() {
+  serverMessages_.clear();
+  SendLogon();
+}
+
+void Conversation::ReplyArrived(const std::string& url) {
+  if (stage_ == Stage::AwaitingReply) Enter(Stage::Waiting);
+  // The reply field: only a change is dispatched.
+  if (url == reply_) return;
+  reply_ = url;
+  ports_.view.SetText(Control::txtURL, url);
+  Dispatch();
+}
+
+void Conversation::NavigateServer(std::string_view action, std::string_view page,
+                                  std::string_view extra) {
+  // Clearing the reply field is a change the dispatcher ignores.
+  if (!reply_.empty()) {
+    reply_.clear();
+    ports_.view.SetText(Control::txtURL, reply_);
+  }
+  SetEnabled(Control::txtURL, true);
+  Enter(Stage::AwaitingReply);
+  ports_.browser.Navigate(protocol::BuildPageUrl(serverBase_, page, action, extra));
+  ports_.pump.ProcessPendingEvents();
+}
+
+void Conversation::StartTimer() { ports_.timer.SetInterval(waitIntervalMs_); }
+
+void Conversation::SetText(Control control, const std::string& text) {
+  ports_.view.SetText(control, text);
+}
+
+void Conversation::SetEnabled(Control control, bool enabled) {
+  ports_.view.SetEnabled(control, enabled);
+}
+
+bool Conversation::Ended() const { return stage_ >= Stage::Complete; }
+
+void Conversation::Enter(Stage stage) {
+  if (!Ended()) stage_ = stage;
+}
+
+void Conversation::End(Stage stage) { stage_ = stage; }
+
+void Conversation::EndAtOnce() {
+  files_.channels().CloseAllQuietly();
+  ports_.process.EndAtOnce();
+  std::abort();  // EndAtOnce does not return
+}
+
+Conversation::Stage Conversation::Where() const {
+  if (stage_ == Stage::Waiting && ports_.timer.Interval() == 0) return Stage::Idle;
+  return stage_;
+}
+
+RunOutcome Conversation::Outcome() const {
+  switch (Where()) {
+    case Stage::Complete:
+      return RunOutcome::Complete;
+    case Stage::AbortedByServer:
+      return RunOutcome::AbortedByServer;
+    case Stage::EndedByServerCode:
+      return RunOutcome::EndedByServerCode;
+    case Stage::CertificateRefused:
+      return RunOutcome::CertificateRefused;
+    case Stage::RequestFailed:
+      return RunOutcome::CannotGoOn;
+    default:
+      break;
+  }
+  if (layout_.Current() == Layout::Expanded) return RunOutcome::WaitingForUserInServerPage;
+  return Where() == Stage::Idle ? RunOutcome::CannotGoOn : RunOutcome::Running;
+}
+
+const char* StageName(Conversation::Stage stage) {
+  using Stage = Conversation::Stage;
+  switch (stage) {
+    case Stage::NotStarted:
+      return "NotStarted";
+    case Stage::AwaitingReply:
+      return "AwaitingReply";
+    case Stage::Waiting:
+      return "Waiting";
+    case Stage::PickingUp:
+      return "PickingUp";
+    case Stage::Idle:
+      return "Idle";
+    case Stage::Complete:
+      return "Complete";
+    case Stage::AbortedByServer:
+      return "AbortedByServer";
+    case Stage::EndedByServerCode:
+      return "EndedByServerCode";
+    case Stage::CertificateRefused:
+      return "CertificateRefused";
+    case Stage::RequestFailed:
+      return "RequestFailed";
+  }
+  return "?";
+}
+
+}  // namespace webaccess::app
