@@ -5,6 +5,7 @@
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -14,7 +15,15 @@ bool ReadCaFileSetting(const std::function<const char*(const char*)>& getenv, st
                        std::string& error) {
   const char* value = getenv(kCaFileVariable);
   caFile = value != nullptr ? value : "";
-  if (caFile.empty() || std::ifstream(caFile).good()) return true;
+  if (caFile.empty()) return true;
+  // A folder opens as a stream on Linux, but holds no certificates.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(caFile, ignored)) {
+    error = std::string(kCaFileVariable) + ": \"" + caFile +
+            "\" is a folder; name a file of PEM certificates";
+    return false;
+  }
+  if (std::ifstream(caFile).good()) return true;
   error = std::string(kCaFileVariable) + ": cannot read the file \"" + caFile + "\"";
   return false;
 }

@@ -12,7 +12,7 @@ inline constexpr const char* kCaFileVariable = "WEBACCESS_CA_FILE";
 
 // Reads the variable through `getenv`. `caFile` becomes its value, empty
 // when it is unset or empty. False, with `error` naming the variable, when
-// it names a file that cannot be read.
+// it names a file that cannot be read, or a folder.
 bool ReadCaFileSetting(const std::function<const char*(const char*)>& getenv, std::string& caFile,
                        std::string& error);
 
