@@ -132,6 +132,9 @@ class MainForm {
   void ServerErrorCode(const protocol::Reply& reply);
   void ConfirmOrder();
   bool DownloadResponses();
+  // The server's certificate was refused, by the browser or the transfer:
+  // the run stops, with nothing more sent.
+  void StopForRefusedCertificate(const std::string& why);
 
   platform::Platform& platform_;
   protocol::Settings settings_;

@@ -12,7 +12,16 @@ bool MainForm::DownloadResponses() {
                                                 globals_.UserId.View());
   const platform::TransferResult result =
       files::StoreDownload(files_.channels(), platform_.transfer, url);
-  if (result.ok) return true;
+  if (result.ok) {
+    // Only a stored download is progress: failed ones leave the wait
+    // counting, so the ten-minute question comes after ten minutes of them.
+    run_.WaitTicks = 0;
+    return true;
+  }
+  if (result.certificateRefused) {
+    StopForRefusedCertificate(result.error);
+    return false;
+  }
 
   // Nothing of a failed download is converted, and nothing is deleted on
   // the server: the next poll that finds the responses ready fetches them again.

@@ -80,7 +80,6 @@ void MainForm::CountReply(const protocol::Reply& reply) {
       files_.WriteTrace("Records not back yet");
     }
   } else if (*value == "OKAY") {
-    run_.WaitTicks = 0;
     if (!run_.PickUpPending) {
       SetText(Control::lblDisplay, "Records Returned, downloading now.");
       SetEnabled(Control::txtURL, false);

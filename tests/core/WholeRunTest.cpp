@@ -293,24 +293,65 @@ TEST(WholeRun, AFailedDownloadLosesNothingAndIsRetriedAtTheNextOkay) {
 }
 
 TEST(WholeRun, ARefusedCertificateStopsTheRunWithNothingMoreSent) {
-  Harness h;
-  WriteFile("INQUIRY.QDK", InquiryLines(2));
-  int counts = 0;
-  // The server's certificate changes between the first and the second count.
-  h.browser.refuseCertificate = [&counts](const std::string& url) -> std::string {
-    return url.find("V7Count") != std::string::npos && ++counts == 2 ? "certificate has expired"
-                                                                     : "";
+  struct Case {
+    const char* name;
+    const char* refusedAt;           // the request whose server's certificate is refused,
+    int nth;                         // at its nth time; 0: at the download, by the transfer
+    std::vector<std::string> after;  // the requests after the batch
   };
-  h.RunOrder();
-  std::vector<std::string> expected = {kLogon, kMessage, kCount};
-  Batch(expected, "143015", 1, 2);
-  expected.push_back(kCount);
-  EXPECT_EQ(h.Requests(), expected);
-  const std::string text = "The server's certificate was refused: certificate has expired";
-  EXPECT_EQ(h.Display(), text);
-  EXPECT_TRUE(ReadFile("TRACE.QDK").ends_with(" " + text + "\r\n")) << ReadFile("TRACE.QDK");
-  EXPECT_EQ(h.timer.Interval(), 0);
-  EXPECT_TRUE(FileExists("INQUIRY.QDK"));
+  const Case cases[] = {
+      // The server's certificate changes between the first and the second count.
+      {"the second count", "V7Count", 2, {kCount}},
+      {"the download", "", 0, {kCount, kCount}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h;
+    WriteFile("INQUIRY.QDK", InquiryLines(2));
+    int seen = 0;
+    h.browser.refuseCertificate = [&](const std::string& url) -> std::string {
+      const bool refused = url.find(c.refusedAt) != std::string::npos && ++seen == c.nth;
+      return refused ? "certificate has expired" : "";
+    };
+    if (c.nth == 0) {
+      h.transfer.source = [](const std::string&, std::string&) {
+        return platform::TransferResult{
+            .ok = false, .error = "certificate has expired", .certificateRefused = true};
+      };
+    }
+    h.RunOrder();
+    std::vector<std::string> expected = {kLogon, kMessage, kCount};
+    Batch(expected, "143015", 1, 2);
+    expected.insert(expected.end(), c.after.begin(), c.after.end());
+    EXPECT_EQ(h.Requests(), expected);
+    const std::string text = "The server's certificate was refused: certificate has expired";
+    EXPECT_EQ(h.Display(), text);
+    EXPECT_TRUE(ReadFile("TRACE.QDK").ends_with(" " + text + "\r\n")) << ReadFile("TRACE.QDK");
+    EXPECT_EQ(h.form->Outcome(true), app::RunOutcome::CertificateRefused);
+    EXPECT_EQ(h.timer.Interval(), 0);
+    EXPECT_TRUE(FileExists("INQUIRY.QDK"));
+  }
+}
+
+TEST(WholeRun, FailedDownloadsCountTowardTheTenMinuteQuestion) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.server.failDownloads = 1000;
+  std::size_t downloadsBeforeTheQuestion = 0;
+  h.dialogs.whileOpen = [&] {
+    if (h.dialogs.asked.back().title == "TIRED OF WAITING?" && downloadsBeforeTheQuestion == 0) {
+      downloadsBeforeTheQuestion = h.transfer.urls.size();
+    }
+  };
+  h.dialogs.answers = {Answer::Yes};      // the order
+  h.dialogs.whenScriptEnds = Answer::No;  // then the question, again and again
+  h.Open();
+  h.form->cmdStart_Click();
+  h.RunUntilIdle(62);
+  // Tick 1 finds the batch not back yet; ticks 2 to 60 each fetch it in
+  // vain; the 61st asks.
+  EXPECT_EQ(downloadsBeforeTheQuestion, 59u);
+  EXPECT_EQ(h.server.deletes, 0);
 }
 
 TEST(WholeRun, RecordsAreEncodedWhereACharacterWouldChangeTheRequest) {
