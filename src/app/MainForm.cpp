@@ -25,6 +25,8 @@ MainForm::MainForm(platform::Platform& platform, protocol::Settings settings,
   platform_.timer.SetTickHandler([this] { Guarded([this] { tmrWait_Timer(); }); });
 }
 
+bool MainForm::RunStopped() const { return ended_ == RunOutcome::CertificateRefused; }
+
 void MainForm::Guarded(const std::function<void()>& handler) {
   try {
     handler();

@@ -83,9 +83,15 @@ class MainForm {
   // The browser would not trust the server's certificate; `why` says what
   // is wrong with it.
   void WebBrowser_CertificateRefused(const std::string& why);
-  // A page request failed and the run cannot go on: one trace line and the
-  // status name the page and the status code or network error.
+  // A page request failed. When the run was going on and nothing more is
+  // scheduled (the poll timer stands still), so that the run cannot go on:
+  // one trace line and the status name the page and the status code or
+  // network error, and the Exit button reads "Exit". Once the run has ended
+  // the failure changes nothing.
   void PageRequestFailed(const std::string& page, const std::string& why);
+  // The failed-request line, once a request has failed so that the run
+  // cannot go on; empty before.
+  const std::string& RequestFailure() const { return requestFailure_; }
   void tmrWait_Timer();
 
   // Closes every open work file; the program is ending.
@@ -135,6 +141,9 @@ class MainForm {
   // The server's certificate was refused, by the browser or the transfer:
   // the run stops, with nothing more sent.
   void StopForRefusedCertificate(const std::string& why);
+  // The run has stopped for good: nothing more may be sent.
+  bool RunStopped() const;
+  void RequestCannotGoOn(const std::string& page, const std::string& why);
 
   platform::Platform& platform_;
   protocol::Settings settings_;
@@ -145,6 +154,7 @@ class MainForm {
   std::string caption_;
   std::string txtURL_;
   bool waitQuestionOpen_ = false;
+  std::string requestFailure_;
   Layout layout_ = Layout::Compact;         // as ArrangeLayout last left the window
   RunOutcome ended_ = RunOutcome::Running;  // how the run ended, as the status last said
 };

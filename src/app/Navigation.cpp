@@ -7,6 +7,8 @@ using platform::Control;
 
 void MainForm::NavigateServer(std::string_view action, std::string_view page,
                               std::string_view extra) {
+  // Nothing goes to a server whose certificate was refused.
+  if (RunStopped()) return;
   SetReplyText("");
   SetEnabled(Control::txtURL, true);
   platform_.browser.Navigate(protocol::BuildPageUrl(globals_.ServerBase, page, action, extra));

@@ -15,6 +15,11 @@ void MainForm::tmrWait_Timer() {
   // A tick that falls due while the question is open is dropped: never two
   // questions on top of each other.
   if (waitQuestionOpen_) return;
+  // A tick that a sender set going after the run stopped sends nothing.
+  if (RunStopped()) {
+    platform_.timer.SetInterval(0);
+    return;
+  }
   Increment(run_.WaitTicks);
   if (run_.WaitTicks > kPatientTicks) {
     waitQuestionOpen_ = true;

@@ -81,10 +81,11 @@ int Runner::Drive() {
               "command line.");
           return CloseWindow(kNeedsPage);
         }
-        if (const auto& failure = browser_.LastFailure()) return RequestFailed(*failure);
+        PassFailureOn();
+        const std::string& failure = form_->RequestFailure();
         output_.Report(
-            "webaccess-batch: the run cannot go on: no request is under way and none is "
-            "scheduled.");
+            "webaccess-batch: the run cannot go on: " +
+            (failure.empty() ? "no request is under way and none is scheduled" : failure) + ".");
         return CloseWindow(kStalled);
       }
       loop_.Turn(static_cast<int>(std::clamp<long long>(left.value_or(kTurnMs), 0, kTurnMs)));
@@ -95,12 +96,10 @@ int Runner::Drive() {
   }
 }
 
-int Runner::RequestFailed(const platform::batch::NavigatingBrowser::Failure& failure) {
-  const std::string page = platform::batch::PageName(failure.url);
-  form_->PageRequestFailed(page, failure.why);
-  output_.Report("webaccess-batch: the run cannot go on: Page request " + page +
-                 " failed: " + failure.why + ".");
-  return CloseWindow(kStalled);
+void Runner::PassFailureOn() {
+  if (const auto& failure = browser_.LastFailure()) {
+    form_->PageRequestFailed(platform::batch::PageName(failure->url), failure->why);
+  }
 }
 
 int Runner::Finish(app::RunOutcome outcome) {

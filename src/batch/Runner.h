@@ -44,9 +44,8 @@ class Runner {
 
  private:
   int Drive();
-  // The run cannot go on because the last page request failed: one trace
-  // line and the last message name the page and the status or error.
-  int RequestFailed(const platform::batch::NavigatingBrowser::Failure& failure);
+  // The last page request failed: the form hears of it.
+  void PassFailureOn();
   int Finish(app::RunOutcome outcome);
   int CloseWindow(int status);
   std::optional<long long> TimeLeftMs() const;

@@ -21,11 +21,8 @@ Program::Program(const protocol::Settings& settings, const std::string& commandL
   const platform::EngineCookies& cookies = window_.WebBrowser().Cookies();
   transfer_.SetCookieSource([&cookies](const std::string& url) { return cookies.HeaderFor(url); });
   window_.Attach(&events_);
+  // The core decides what a failure means; the engine's page shows the rest.
   window_.WebBrowser().SetFailureHandler([this](const std::string& page, const std::string& why) {
-    // With the poll timer stopped, nothing more goes out: the run cannot go
-    // on, and the trace says which request failed and how. The engine's
-    // page shows the rest.
-    if (window_.tmrWait().Interval() != 0) return;
     form_.PageRequestFailed(page, why);
   });
 }

@@ -2,6 +2,8 @@
 // order, the status line and the work files byte for byte.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/Harness.h"
 
 namespace webaccess::testing {
@@ -302,6 +304,8 @@ TEST(WholeRun, ARefusedCertificateStopsTheRunWithNothingMoreSent) {
   const Case cases[] = {
       // The server's certificate changes between the first and the second count.
       {"the second count", "V7Count", 2, {kCount}},
+      // The refusal comes inside the pass of the request's own sender.
+      {"the batch-done request", "ACTION=DONE", 1, {}},
       {"the download", "", 0, {kCount, kCount}},
   };
   for (const Case& c : cases) {
@@ -327,6 +331,7 @@ TEST(WholeRun, ARefusedCertificateStopsTheRunWithNothingMoreSent) {
     const std::string text = "The server's certificate was refused: certificate has expired";
     EXPECT_EQ(h.Display(), text);
     EXPECT_TRUE(ReadFile("TRACE.QDK").ends_with(" " + text + "\r\n")) << ReadFile("TRACE.QDK");
+    EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
     EXPECT_EQ(h.form->Outcome(true), app::RunOutcome::CertificateRefused);
     EXPECT_EQ(h.timer.Interval(), 0);
     EXPECT_TRUE(FileExists("INQUIRY.QDK"));
@@ -352,6 +357,55 @@ TEST(WholeRun, FailedDownloadsCountTowardTheTenMinuteQuestion) {
   // vain; the 61st asks.
   EXPECT_EQ(downloadsBeforeTheQuestion, 59u);
   EXPECT_EQ(h.server.deletes, 0);
+}
+
+TEST(WholeRun, AFailedRequestIsNamedOnlyWhileTheRunGoesOnWithNothingScheduled) {
+  struct Case {
+    const char* name;
+    std::function<void(Harness&)> bringTo;
+    bool named;
+  };
+  const Case cases[] = {
+      {"the run has completed", [](Harness& h) { h.RunOrder(); }, false},
+      {"a poll is to come",
+       [](Harness& h) {
+         h.Open();
+         h.form->cmdStart_Click();
+         h.RunUntilIdle(0);
+       },
+       false},
+      {"the certificate was refused",
+       [](Harness& h) {
+         h.browser.refuseCertificate = [](const std::string&) { return std::string("expired"); };
+         h.RunOrder();
+       },
+       false},
+      {"no answer is coming",
+       [](Harness& h) {
+         h.server.override = [](const std::string& url) -> std::optional<std::string> {
+           if (url.find("V7Message") != std::string::npos) return "";
+           return std::nullopt;
+         };
+         h.RunOrder();
+       },
+       true},
+  };
+  const std::string line = "Page request V7Message failed: HTTP status 500";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h;
+    WriteFile("INQUIRY.QDK", InquiryLines(1));
+    c.bringTo(h);
+    const std::string trace = ReadFile("TRACE.QDK");
+    const std::string shown = h.Display();
+    const std::string caption = h.view.Text(Control::cmdExit);
+    h.form->PageRequestFailed("V7Message", "HTTP status 500");
+    EXPECT_EQ(ReadFile("TRACE.QDK").ends_with(" " + line + "\r\n"), c.named);
+    EXPECT_EQ(h.Display(), c.named ? line : shown);
+    EXPECT_EQ(h.view.Text(Control::cmdExit), c.named ? "Exit" : caption);
+    EXPECT_EQ(h.form->RequestFailure(), c.named ? line : "");
+    EXPECT_EQ(ReadFile("TRACE.QDK") == trace, !c.named);
+  }
 }
 
 TEST(WholeRun, RecordsAreEncodedWhereACharacterWouldChangeTheRequest) {

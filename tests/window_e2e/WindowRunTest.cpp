@@ -336,7 +336,7 @@ TEST_F(WindowRun, ARequestTheServerRefusesIsNamedInTheTraceAndTheEnginePageShows
   EXPECT_TRUE(Window().WebBrowser().View()->url().path().endsWith(QStringLiteral("V7Main.asp")));
   const qsizetype sent = sim_->Requests().size();
   EXPECT_FALSE(WaitUntil([&] { return sim_->Requests().size() > sent; }, 1s));
-  EXPECT_EQ(Window().cmdExit()->text(), QStringLiteral("STOP"));
+  EXPECT_EQ(Window().cmdExit()->text(), QStringLiteral("Exit"));
   EXPECT_TRUE(modals.Unexpected().isEmpty()) << qPrintable(modals.Unexpected().join(u'\n'));
 }
 
