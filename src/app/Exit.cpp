@@ -21,6 +21,9 @@ void MainForm::cmdExit_Click() {
 
 void MainForm::ConfirmedExit() {
   Guarded([this] {
+    // During a pick-up the exit waits until its responses are stored and
+    // its delete request is answered: it then goes on from here.
+    if (HoldForPickUp(Leaving::Exit)) return;
     // Up to the unload, a step that fails is skipped and the next one runs:
     // the browser's quit and the window report nothing, and a missing or
     // locked inquiry file stays as it is.
@@ -34,7 +37,11 @@ void MainForm::ConfirmedExit() {
   });
 }
 
+bool MainForm::Form_QueryUnload() { return HoldForPickUp(Leaving::Close); }
+
 void MainForm::Form_Unload() {
+  unloaded_ = true;
+  platform_.timer.SetInterval(0);
   Guarded([this] {
     files::Channels& channels = files_.channels();
     channels.Close(files::kShortLived);

@@ -17,15 +17,19 @@ MainForm::MainForm(platform::Platform& platform, protocol::Settings settings,
       commandLine_(std::move(commandLine)),
       files_(platform.clock),
       caption_(kDesignedCaption) {
-  platform_.browser.SetNavigateCompleteHandler(
-      [this] { Guarded([this] { WebBrowser_NavigateComplete2(); }); });
-  platform_.browser.SetCertificateRefusedHandler([this](const std::string& why) {
-    Guarded([this, &why] { WebBrowser_CertificateRefused(why); });
+  // Once the main window is unloaded, no event reaches the conversation.
+  platform_.browser.SetNavigateCompleteHandler([this] {
+    if (!unloaded_) Guarded([this] { WebBrowser_NavigateComplete2(); });
   });
-  platform_.timer.SetTickHandler([this] { Guarded([this] { tmrWait_Timer(); }); });
+  platform_.browser.SetCertificateRefusedHandler([this](const std::string& why) {
+    if (!unloaded_) Guarded([this, &why] { WebBrowser_CertificateRefused(why); });
+  });
+  platform_.timer.SetTickHandler([this] {
+    if (!unloaded_) Guarded([this] { tmrWait_Timer(); });
+  });
 }
 
-bool MainForm::RunStopped() const { return ended_ == RunOutcome::CertificateRefused; }
+bool MainForm::RunStopped() const { return unloaded_ || ended_ == RunOutcome::CertificateRefused; }
 
 void MainForm::Guarded(const std::function<void()>& handler) {
   try {

@@ -71,8 +71,18 @@ class MainForm {
   // to quit, INQUIRY.QDK is deleted, the run's server messages are shown,
   // and the main window is unloaded. Nothing here stops the wait timer or
   // the browser: while the message window is open the run goes on. A runner
-  // without a window calls it directly.
+  // without a window calls it directly. While a pick-up is under way the
+  // exit waits until the pick-up has finished (see Form_QueryUnload).
   void ConfirmedExit();
+  // Asked before the main window closes, by its close box or by the unload
+  // that Exit asks for: true holds the window open. A pick-up is under way
+  // from the start of its download to the reply to its delete request (or
+  // the failure of either); a close asked for meanwhile waits for that end,
+  // and then goes on in place of the run's next step: the form unloads the
+  // window itself.
+  bool Form_QueryUnload();
+  // The main window is gone: from here on nothing is sent, whatever event
+  // comes, and the poll timer stands still.
   void Form_Unload();
   void mnu_Pick_Up_Click();
   void mnuMain_Click();
@@ -145,6 +155,17 @@ class MainForm {
   bool RunStopped() const;
   void RequestCannotGoOn(const std::string& page, const std::string& why);
 
+  // Where the pick-up under way stands, and what the user asked for while it
+  // was under way.
+  enum class PickUp : std::uint8_t { None, Storing, Deleting };
+  enum class Leaving : std::uint8_t { No, Close, Exit };
+  // True, with the status saying so, when a pick-up is under way: what was
+  // asked for waits for its end.
+  bool HoldForPickUp(Leaving asked);
+  // The pick-up under way has ended. What was asked for meanwhile goes on
+  // now, in place of the run's next step; true when something was.
+  bool PickUpEnded();
+
   platform::Platform& platform_;
   protocol::Settings settings_;
   std::string commandLine_;
@@ -154,6 +175,9 @@ class MainForm {
   std::string caption_;
   std::string txtURL_;
   bool waitQuestionOpen_ = false;
+  PickUp pickUp_ = PickUp::None;
+  Leaving leaving_ = Leaving::No;
+  bool unloaded_ = false;
   std::string requestFailure_;
   Layout layout_ = Layout::Compact;         // as ArrangeLayout last left the window
   RunOutcome ended_ = RunOutcome::Running;  // how the run ended, as the status last said

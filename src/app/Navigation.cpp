@@ -7,7 +7,8 @@ using platform::Control;
 
 void MainForm::NavigateServer(std::string_view action, std::string_view page,
                               std::string_view extra) {
-  // Nothing goes to a server whose certificate was refused.
+  // Nothing goes to a server whose certificate was refused, nor once the
+  // main window is gone.
   if (RunStopped()) return;
   SetReplyText("");
   SetEnabled(Control::txtURL, true);

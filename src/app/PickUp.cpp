@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "app/MainForm.h"
 #include "files/ConvertDownload.h"
 #include "files/StoreDownload.h"
@@ -6,6 +8,10 @@
 namespace webaccess::app {
 
 using platform::Control;
+
+namespace {
+constexpr const char* kLeavingText = "Leaving once the pick-up has finished.";
+}  // namespace
 
 bool MainForm::DownloadResponses() {
   const std::string url = protocol::DownloadUrl(globals_.ServerBase, globals_.CompanyNumber.View(),
@@ -24,8 +30,10 @@ bool MainForm::DownloadResponses() {
   }
 
   // Nothing of a failed download is converted, and nothing is deleted on
-  // the server: the next poll that finds the responses ready fetches them again.
+  // the server: the next poll that finds the responses ready fetches them
+  // again, unless the user is leaving.
   files_.WriteTrace("Download failed: " + result.error);
+  if (PickUpEnded()) return false;
   SetText(Control::lblDisplay, "Download failed, will try again in 10 seconds.");
   SetEnabled(Control::txtURL, true);
   platform_.timer.SetInterval(settings_.waitIntervalMs);
@@ -33,6 +41,8 @@ bool MainForm::DownloadResponses() {
 }
 
 void MainForm::PickUpResponses() {
+  if (RunStopped()) return;
+  pickUp_ = PickUp::Storing;
   files_.WriteTrace("Picking up Records");
   SetText(Control::lblDisplay, "Transfering responses, please wait...");
   if (!DownloadResponses()) return;
@@ -41,8 +51,32 @@ void MainForm::PickUpResponses() {
     globals_.CompletedSeen = true;
   }
   run_.PickUpPending = false;
+  pickUp_ = PickUp::Deleting;
   DeleteRequest();
   SetEnabled(Control::txtURL, true);
+}
+
+bool MainForm::HoldForPickUp(Leaving asked) {
+  if (pickUp_ == PickUp::None) return false;
+  // An Exit asked for at any point wins over a close: it also deletes the order.
+  if (asked > leaving_) leaving_ = asked;
+  SetText(Control::lblDisplay, kLeavingText);
+  return true;
+}
+
+bool MainForm::PickUpEnded() {
+  pickUp_ = PickUp::None;
+  switch (std::exchange(leaving_, Leaving::No)) {
+    case Leaving::No:
+      return false;
+    case Leaving::Close:
+      platform_.process.UnloadMainWindow();
+      return true;
+    case Leaving::Exit:
+      ConfirmedExit();
+      return true;
+  }
+  return false;
 }
 
 }  // namespace webaccess::app

@@ -9,7 +9,12 @@ using platform::Control;
 using protocol::Holds;
 using protocol::ReplyKind;
 
-void MainForm::WebBrowser_NavigateComplete2() { SetReplyText(platform_.browser.LocationURL()); }
+void MainForm::WebBrowser_NavigateComplete2() {
+  // The reply to a pick-up's delete request, whatever it says, ends the
+  // pick-up; an exit or close asked for meanwhile goes on in its place.
+  if (pickUp_ == PickUp::Deleting && PickUpEnded()) return;
+  SetReplyText(platform_.browser.LocationURL());
+}
 
 void MainForm::MessageCheck() { NavigateServer("", protocol::kPageMessage, ""); }
 

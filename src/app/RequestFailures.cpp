@@ -20,6 +20,7 @@ void MainForm::StopForRefusedCertificate(const std::string& why) {
   SetText(Control::lblDisplay, text);
   SetText(Control::cmdExit, "Exit");
   ended_ = RunOutcome::CertificateRefused;
+  if (pickUp_ != PickUp::None) PickUpEnded();
 }
 
 // Only while the run goes on and nothing more is scheduled: a failure after
@@ -29,9 +30,12 @@ void MainForm::StopForRefusedCertificate(const std::string& why) {
 // hold a password) and the status code or network error.
 void MainForm::PageRequestFailed(const std::string& page, const std::string& why) {
   Guarded([&] {
-    if (ended_ == RunOutcome::Running && platform_.timer.Interval() == 0) {
+    if (!unloaded_ && ended_ == RunOutcome::Running && platform_.timer.Interval() == 0) {
       RequestCannotGoOn(page, why);
     }
+    // A delete request that failed ends its pick-up: the responses are on
+    // disk and the server keeps them.
+    if (pickUp_ != PickUp::None) PickUpEnded();
   });
 }
 

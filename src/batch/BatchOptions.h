@@ -19,6 +19,7 @@ enum ExitStatus : int {
   kAlreadyRunning = 8,      // another client holds the working folder; nothing was touched
   kUsage = 64,              // bad arguments or settings
   kWorkFileFailure = 70,
+  kStoppedBySignal = 128,  // plus the signal's number, as shells report a signal
 };
 
 struct BatchOptions {

@@ -79,17 +79,21 @@ void TerminalView::SetText(Control control, const std::string& text) {
 }
 
 TerminalDialogs::TerminalDialogs(Output& output, bool allYes, std::deque<bool> answers,
-                                 std::function<std::optional<long long>()> timeLeftMs)
+                                 std::function<std::optional<long long>()> timeLeftMs,
+                                 std::function<bool()> stopAsked)
     : output_(output),
       allYes_(allYes),
       answers_(std::move(answers)),
-      timeLeftMs_(std::move(timeLeftMs)) {}
+      timeLeftMs_(std::move(timeLeftMs)),
+      stopAsked_(std::move(stopAsked)) {}
 
 platform::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::string& text) {
   output_.Print("[" + title + "] " + OneLine(text));
   bool yes = false;
   std::string how;
-  if (allYes_) {
+  if (stopAsked_ && stopAsked_()) {
+    how = "stopping";
+  } else if (allYes_) {
     yes = true;
     how = "--yes";
   } else if (!answers_.empty()) {

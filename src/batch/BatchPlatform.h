@@ -58,14 +58,16 @@ class TerminalView : public platform::MainView {
 };
 
 // Questions answered from the answer list, or all Yes; when the list has run
-// out, asked on the terminal, or No when nobody can answer. Boxes and the
+// out, asked on the terminal, or No when nobody can answer. Once the program
+// has been asked to stop, every question is answered No. Boxes and the
 // server message window are printed and need no answer.
 class TerminalDialogs : public platform::Dialogs {
  public:
   // `timeLeftMs` gives the milliseconds left before the time limit, or
-  // nothing without one.
+  // nothing without one; `stopAsked` whether the program is to stop.
   TerminalDialogs(Output& output, bool allYes, std::deque<bool> answers,
-                  std::function<std::optional<long long>()> timeLeftMs);
+                  std::function<std::optional<long long>()> timeLeftMs,
+                  std::function<bool()> stopAsked = {});
 
   platform::Answer AskYesNo(const std::string& title, const std::string& text) override;
   void ShowCritical(const std::string& title, const std::string& text) override;
@@ -76,6 +78,7 @@ class TerminalDialogs : public platform::Dialogs {
   bool allYes_;
   std::deque<bool> answers_;
   std::function<std::optional<long long>()> timeLeftMs_;
+  std::function<bool()> stopAsked_;
 };
 
 // Ending the program: a listed server code or the order questions end it at

@@ -9,6 +9,7 @@
 #include "app/ProgramGlobals.h"
 #include "batch/BatchOptions.h"
 #include "batch/Runner.h"
+#include "batch/StopSignal.h"
 #include "os/FolderLock.h"
 #include "platform/batch/CurlHttpClient.h"
 #include "platform/curl/CurlTransfer.h"
@@ -62,6 +63,10 @@ int main(int argc, char** argv) {
     return batch::kWorkFileFailure;
   }
   std::signal(SIGPIPE, SIG_IGN);
+  // A stop (Ctrl+C, SIGTERM) is seen by the runner between the loop's turns:
+  // it ends the run as the window's close box does, once a pick-up under way
+  // has finished.
+  batch::InstallStopHandlers();
 
   batch::StdTerminal terminal;
   platform::SystemClock clock;
@@ -74,6 +79,7 @@ int main(int argc, char** argv) {
   platform::CurlTransfer transfer;
   transfer.SetCaFile(caFile);
   transfer.SetCookies(&cookies);
-  batch::Runner runner(*options, std::move(*settings), {http, transfer, clock, terminal});
+  batch::Runner runner(*options, std::move(*settings),
+                       {http, transfer, clock, terminal, &batch::StopSignal});
   return runner.Run();
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -73,8 +75,8 @@ class RunnerTest : public ::testing::Test {
                                  {"Test Server", kBase},
                                  {"I.P. Address", kBase}},
                                 20};
-    runner_ = std::make_unique<Runner>(options, settings,
-                                       RunServices{*http_, *transfer_, clock_, terminal_});
+    runner_ = std::make_unique<Runner>(
+        options, settings, RunServices{*http_, *transfer_, clock_, terminal_, stopSignal_});
     return runner_->Run();
   }
 
@@ -95,6 +97,7 @@ class RunnerTest : public ::testing::Test {
   fs::path dir_;
   sim::SimOptions simOptions_;
   std::function<void(const std::string&)> onGet_;
+  std::function<int()> stopSignal_;
   VirtualClock clock_;
   RecordingTerminal terminal_;
   std::unique_ptr<sim::SimServer> sim_;
@@ -175,6 +178,51 @@ TEST_F(RunnerTest, TheTimeLimitEndsAsTheCloseBoxDoes) {
   EXPECT_LT(clock_.SteadyMilliseconds() - start, 5000 + 250);
   EXPECT_TRUE(fs::exists("INQUIRY.QDK"));
   EXPECT_FALSE(fs::exists("RESPONSE.QDK")) << "no empty response file is left";
+}
+
+// Between turns, a stop signal ends the run as the close box does; a
+// pick-up under way finishes first.
+TEST_F(RunnerTest, StoppedBetweenTurnsItLeavesAsTheCloseBoxDoes) {
+  struct Case {
+    const char* name;
+    const char* stopAfter;  // a stop signal comes once a request for this was made
+    int signal;
+    int status;
+    const char* last;  // the last page request
+  };
+  const Case cases[] = {
+      {"SIGTERM during a wait", "ACTION=DONE", SIGTERM, kStoppedBySignal + SIGTERM,
+       "/Zq3/Reply.asp?ACTION=QUEUED&BATCH="},
+      {"SIGINT while the delete request is under way", "V7Delete", SIGINT,
+       kStoppedBySignal + SIGINT, "/Zq3/Reply.asp?ACTION=DELETED"},
+  };
+  for (const Case& c : cases) {
+    TearDown();
+    SetUp();
+    terminal_ = RecordingTerminal{};
+    WriteInquiries(2);
+    stopSignal_ = [this, &c] {
+      for (const auto& [url, cookie] : http_->requests) {
+        if (url.find(c.stopAfter) != std::string::npos) return c.signal;
+      }
+      return 0;
+    };
+    EXPECT_EQ(Run(Yes()), c.status) << c.name << "\n" << terminal_.All();
+    const std::string last = Targets().back();
+    EXPECT_EQ(last.substr(0, std::string(c.last).size()), c.last) << c.name;
+    EXPECT_NE(terminal_.reported.back().find("ending as if the window were closed."),
+              std::string::npos)
+        << c.name;
+    // The responses stored are the ones the server deleted, and the order stays.
+    const bool deleted = std::string(c.stopAfter) == "V7Delete";
+    EXPECT_EQ(
+        terminal_.All().find("Status: Leaving once the pick-up has finished.") != std::string::npos,
+        deleted)
+        << c.name;
+    EXPECT_EQ(CountLines(ReadFile("AUDIT.QDK")), deleted ? 2u : 0u) << c.name;
+    EXPECT_EQ(fs::exists("RESPONSE.QDK"), deleted) << c.name;
+    EXPECT_TRUE(fs::exists("INQUIRY.QDK")) << c.name;
+  }
 }
 
 TEST_F(RunnerTest, RunsThatCannotGoOnEndWithTheReason) {

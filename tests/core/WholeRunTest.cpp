@@ -408,6 +408,71 @@ TEST(WholeRun, AFailedRequestIsNamedOnlyWhileTheRunGoesOnWithNothingScheduled) {
   }
 }
 
+// An Exit (Yes) or the close box while a pick-up is under way: the pick-up
+// finishes first, its responses stored and its delete request answered (or
+// failed), and the program then leaves in place of the run's next step.
+// Once the window is unloaded nothing more is sent.
+TEST(WholeRun, LeavingDuringAPickUpWaitsForItsEndThenSendsNothing) {
+  struct Case {
+    const char* name;
+    bool exit;  // Exit answered Yes; otherwise the close box
+    bool downloadFails;
+    bool deleteFails;  // the delete request is never answered, then fails
+  };
+  const Case cases[] = {
+      {"Exit during the conversion", true, false, false},
+      {"the close box during the conversion", false, false, false},
+      {"Exit during a download that fails", true, true, false},
+      {"the close box, then the delete request fails", false, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h;
+    WriteFile("INQUIRY.QDK", InquiryLines(1));
+    const auto leave = [&h, &c] { c.exit ? h.form->cmdExit_Click() : h.CloseBox(); };
+    h.transfer.source = [&](const std::string& url, std::string& bytes) {
+      // The click waits for the next event pass: the conversion's.
+      if (!c.downloadFails) {
+        h.queue.Post(leave);
+        return h.server.Download(url, bytes);
+      }
+      leave();
+      return platform::TransferResult{.ok = false, .error = "connection reset"};
+    };
+    h.server.override = [&c](const std::string& url) -> std::optional<std::string> {
+      if (c.deleteFails && url.find("V7Delete") != std::string::npos) return "";
+      return std::nullopt;
+    };
+    h.RunOrder();
+    if (c.deleteFails) {
+      EXPECT_FALSE(h.process.unloaded);
+      h.form->PageRequestFailed("V7Delete", "HTTP status 500");
+    }
+    EXPECT_TRUE(h.process.unloaded);
+    const auto& shown = h.view.displays;
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "Leaving once the pick-up has finished."),
+              shown.end());
+    std::vector<std::string> expected = {kLogon, kMessage, kCount};
+    Batch(expected, "143015", 1, 1);
+    expected.insert(expected.end(), {kCount, kCount});
+    if (!c.downloadFails) expected.push_back(kDelete);
+    EXPECT_EQ(h.Requests(), expected);
+    // Whatever comes after the unload sends nothing.
+    h.browser.Complete(h.server.Reply("ACTION=DELETED"));
+    h.RunUntilIdle();
+    EXPECT_EQ(h.Requests(), expected);
+    EXPECT_FALSE(h.timer.Running());
+
+    h.form->CloseWorkFiles();
+    EXPECT_EQ(ReadFile("RESPONSE.QDK"), c.downloadFails ? "" : ResponseLines(1, 1));
+    EXPECT_EQ(FileExists("RESPONSE.QDK"), !c.downloadFails);
+    EXPECT_EQ(ReadFile("AUDIT.QDK"),
+              c.downloadFails ? "" : AuditLine("12/07/2614:30:35", InquiryRecord(1)));
+    EXPECT_EQ(FileExists("INQUIRY.QDK"), !c.exit);
+    EXPECT_EQ(ReadFile("TRACE.QDK").find("Transactions complete"), std::string::npos);
+  }
+}
+
 TEST(WholeRun, RecordsAreEncodedWhereACharacterWouldChangeTheRequest) {
   Harness h;
   std::string record = InquiryRecord(1);

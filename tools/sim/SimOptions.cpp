@@ -157,6 +157,8 @@ struct Parser {
           "redirect to a page that redirects to itself");
     Number("--uri-limit", options.uriLimit, 1, "answer 414 to a request target longer than this");
     Number("--delay-ms", options.delayMs, 0, "wait before every answer");
+    Number("--hold-file-ms", options.holdFileMs, 0,
+           "wait this long more before the response file's answer");
     Number("--exit-after", options.exitAfter, 1, "end the process after answering N requests");
     app.add_option("--log", options.logFile, "append each request target to FILE")
         ->type_name("FILE");
