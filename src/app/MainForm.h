@@ -16,6 +16,8 @@
 namespace webaccess::app {
 
 inline constexpr const char* kDesignedCaption = "Request Records From Vantorel - V";
+// The title of the question asked after ten minutes without progress.
+inline constexpr const char* kWaitQuestionTitle = "TIRED OF WAITING?";
 
 // The main window's logic, without the window: the run variables, the
 // conversation with the server and the work files. The window (or the batch

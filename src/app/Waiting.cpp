@@ -24,7 +24,7 @@ void MainForm::tmrWait_Timer() {
   if (run_.WaitTicks > kPatientTicks) {
     waitQuestionOpen_ = true;
     const Answer answer =
-        platform_.dialogs.AskYesNo("TIRED OF WAITING?",
+        platform_.dialogs.AskYesNo(kWaitQuestionTitle,
                                    "IT'S BEEN OVER TEN MINUTES AND NOTHING HAS COME BACK YET,\r\n"
                                    "YES to continue waiting or NO to stop.");
     waitQuestionOpen_ = false;

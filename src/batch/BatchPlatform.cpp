@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/MainForm.h"
 #include "batch/BatchOptions.h"
 
 namespace webaccess::batch {
@@ -116,6 +117,7 @@ platform::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::
     how = "no terminal to ask";
   }
   output_.Print(std::string("  -> ") + (yes ? "Yes" : "No") + " (" + how + ")");
+  if (!yes && title == app::kWaitQuestionTitle) stoppedWaiting_ = true;
   return yes ? platform::Answer::Yes : platform::Answer::No;
 }
 

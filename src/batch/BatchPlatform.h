@@ -73,12 +73,17 @@ class TerminalDialogs : public platform::Dialogs {
   void ShowCritical(const std::string& title, const std::string& text) override;
   void ShowServerMessage(const std::string& text) override;
 
+  // "TIRED OF WAITING?" has been answered No. In the window the user can
+  // then wait on or press STOP; here nobody can, so the runner stops.
+  bool StoppedWaiting() const { return stoppedWaiting_; }
+
  private:
   Output& output_;
   bool allYes_;
   std::deque<bool> answers_;
   std::function<std::optional<long long>()> timeLeftMs_;
   std::function<bool()> stopAsked_;
+  bool stoppedWaiting_ = false;
 };
 
 // Ending the program: a listed server code or the order questions end it at

@@ -111,6 +111,12 @@ std::optional<int> Runner::AskedToClose() {
     output_.Report(kTimeLimitReport);
     return kTimeLimit;
   }
+  if (dialogs_.StoppedWaiting()) {
+    output_.Report(
+        "webaccess-batch: No to \"TIRED OF WAITING?\", and nobody else can stop the run; ending "
+        "as if the window were closed.");
+    return kStoppedWaiting;
+  }
   return std::nullopt;
 }
 

@@ -32,11 +32,11 @@ struct RunServices {
 // under the window: load, the first activation with its questions, Start
 // pressed at once, then the conversation on the event loop until the run
 // ends. A run that ends complete or aborted leaves as a confirmed Exit does,
-// without the question; the time limit and a stop signal leave as the
-// window's close box does, between the loop's turns; so does a run in which
-// nothing can happen any more, since nobody can press anything. A close
-// while a pick-up is under way waits, as the window's does, until the
-// pick-up has finished.
+// without the question; the time limit, a stop signal and a No to "TIRED OF
+// WAITING?" leave as the window's close box does, between the loop's turns;
+// so does a run in which nothing can happen any more, since nobody can press
+// anything. A close while a pick-up is under way waits, as the window's
+// does, until the pick-up has finished.
 class Runner {
  public:
   Runner(const BatchOptions& options, protocol::Settings settings, RunServices services);

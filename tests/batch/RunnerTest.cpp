@@ -180,34 +180,44 @@ TEST_F(RunnerTest, TheTimeLimitEndsAsTheCloseBoxDoes) {
   EXPECT_FALSE(fs::exists("RESPONSE.QDK")) << "no empty response file is left";
 }
 
-// Between turns, a stop signal ends the run as the close box does; a
-// pick-up under way finishes first.
+// Between turns, a stop signal or a No to "TIRED OF WAITING?" ends the run
+// as the close box does; a pick-up under way finishes first.
 TEST_F(RunnerTest, StoppedBetweenTurnsItLeavesAsTheCloseBoxDoes) {
   struct Case {
     const char* name;
     const char* stopAfter;  // a stop signal comes once a request for this was made
     int signal;
+    bool answerNoToWaiting;  // and every download fails
     int status;
     const char* last;  // the last page request
   };
   const Case cases[] = {
-      {"SIGTERM during a wait", "ACTION=DONE", SIGTERM, kStoppedBySignal + SIGTERM,
+      {"SIGTERM during a wait", "ACTION=DONE", SIGTERM, false, kStoppedBySignal + SIGTERM,
        "/Zq3/Reply.asp?ACTION=QUEUED&BATCH="},
-      {"SIGINT while the delete request is under way", "V7Delete", SIGINT,
+      {"SIGINT while the delete request is under way", "V7Delete", SIGINT, false,
        kStoppedBySignal + SIGINT, "/Zq3/Reply.asp?ACTION=DELETED"},
+      {"No to TIRED OF WAITING? while every download fails", "", 0, true, kStoppedWaiting,
+       "/Zq3/Reply.asp?ACTION=COUNT&REPLY=OKAY"},
   };
   for (const Case& c : cases) {
     TearDown();
     SetUp();
     terminal_ = RecordingTerminal{};
     WriteInquiries(2);
+    simOptions_.faults.clear();
+    for (int n = 1; c.answerNoToWaiting && n <= 100; ++n) {
+      simOptions_.faults.push_back({sim::FaultKind::Drop, sim::Page::File, n});
+    }
     stopSignal_ = [this, &c] {
       for (const auto& [url, cookie] : http_->requests) {
         if (url.find(c.stopAfter) != std::string::npos) return c.signal;
       }
       return 0;
     };
-    EXPECT_EQ(Run(Yes()), c.status) << c.name << "\n" << terminal_.All();
+    BatchOptions options;
+    options.answers = std::vector<bool>{true, !c.answerNoToWaiting};
+    options.commandLine = kCommandLine;
+    EXPECT_EQ(Run(options), c.status) << c.name << "\n" << terminal_.All();
     const std::string last = Targets().back();
     EXPECT_EQ(last.substr(0, std::string(c.last).size()), c.last) << c.name;
     EXPECT_NE(terminal_.reported.back().find("ending as if the window were closed."),
