@@ -72,13 +72,26 @@ void MainForm::SendNextRecord() {
     SendBatchDone();
     return;
   }
+  const std::string extra =
+      "&TheRecord=" + EncodeQueryValue(run_.BatchId) + "!" + EncodeQueryValue(record);
+  const std::size_t length =
+      protocol::EscapeUrlBytes(
+          protocol::BuildPageUrl(globals_.ServerBase, protocol::kPageMain, "REQ", extra))
+          .size();
+  if (length > protocol::kLongestUrl) {
+    // Neither the browser nor the HTTP library could send it: the run
+    // cannot go on, and the record stays in the order.
+    RequestCannotGoOn(protocol::kPageMain, "the request is too long to send (record " +
+                                               std::to_string(run_.RecordsSent + 1) + ", " +
+                                               std::to_string(length) + " bytes)");
+    return;
+  }
   Increment(run_.RecordsSent);
   const std::string number = std::to_string(run_.RecordsSent);
   files_.WriteTrace("Sending Record " + number);
   SetText(Control::lblDisplay, "Requesting Record " + number);
   SetText(Control::Caption, "Requesting Record " + number);
-  NavigateServer("REQ", protocol::kPageMain,
-                 "&TheRecord=" + EncodeQueryValue(run_.BatchId) + "!" + EncodeQueryValue(record));
+  NavigateServer("REQ", protocol::kPageMain, extra);
 }
 
 void MainForm::SendBatchDone() {

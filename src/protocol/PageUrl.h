@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,12 @@ std::string EncodeQueryValue(std::string_view value);
 // (blanks, control bytes, bytes above 0x7E, and " < > \ ^ ` { | }) escaped
 // as %XX; everything else, "%" included, as it is.
 std::string EscapeUrlBytes(std::string_view url);
+
+// The longest request URL the client sends, counted as it goes on the wire
+// (EscapeUrlBytes). The HTTP library refuses a request of one MiB or more,
+// headers included, and servers refuse addresses far shorter; the client
+// does not try a longer one.
+inline constexpr std::size_t kLongestUrl = 1'000'000;
 
 // Every "%20" becomes one blank, scanning left to right without overlap.
 std::string DecodeSpaces(std::string_view text);

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "protocol/PageUrl.h"
 #include "support/Harness.h"
 
 namespace webaccess::testing {
@@ -405,6 +406,31 @@ TEST(WholeRun, AFailedRequestIsNamedOnlyWhileTheRunGoesOnWithNothingScheduled) {
     EXPECT_EQ(h.view.Text(Control::cmdExit), c.named ? "Exit" : caption);
     EXPECT_EQ(h.form->RequestFailure(), c.named ? line : "");
     EXPECT_EQ(ReadFile("TRACE.QDK") == trace, !c.named);
+  }
+}
+
+TEST(WholeRun, ARecordTooLongToSendStopsTheRunNamingIt) {
+  const std::string before = std::string(kBase) + Record("143015", 1).substr(0, 43);
+  for (const bool fits : {true, false}) {
+    SCOPED_TRACE(fits ? "the longest request" : "one byte more");
+    Harness h;
+    const std::string record(protocol::kLongestUrl - before.size() + (fits ? 0 : 1), 'A');
+    WriteFile("INQUIRY.QDK", record + "\r\n");
+    h.RunOrder();
+    std::vector<std::string> expected = {kLogon, kMessage, kCount};
+    if (fits) Batch(expected, "143015", 1, 0);
+    const std::string failure = h.form->RequestFailure();
+    if (fits) {
+      EXPECT_EQ(h.server.received, std::vector<std::string>{record});
+      EXPECT_EQ(failure, "");
+      continue;
+    }
+    EXPECT_EQ(h.Requests(), expected);
+    EXPECT_EQ(failure,
+              "Page request V7Main failed: the request is too long to send (record 1, 1000001 "
+              "bytes)");
+    EXPECT_TRUE(ReadFile("TRACE.QDK").ends_with(" " + failure + "\r\n"));
+    EXPECT_EQ(h.form->Outcome(true), app::RunOutcome::CannotGoOn);
   }
 }
 
