@@ -92,9 +92,7 @@ platform::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::
   output_.Print("[" + title + "] " + OneLine(text));
   bool yes = false;
   std::string how;
-  if (stopAsked_ && stopAsked_()) {
-    how = "stopping";
-  } else if (allYes_) {
+  if (allYes_) {
     yes = true;
     how = "--yes";
   } else if (!answers_.empty()) {
@@ -115,6 +113,12 @@ platform::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::
     how = "terminal";
   } else {
     how = "no terminal to ask";
+  }
+  // Neither answer stops: No to "RECORDS FOUND" gives the responses up. The
+  // run ends here, as the window's close does, before the answer acts.
+  if (stopAsked_ && stopAsked_()) {
+    output_.Print("  -> not answered (stopping)");
+    throw StopAsked{};
   }
   output_.Print(std::string("  -> ") + (yes ? "Yes" : "No") + " (" + how + ")");
   if (!yes && title == app::kWaitQuestionTitle) stoppedWaiting_ = true;

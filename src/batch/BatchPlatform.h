@@ -23,6 +23,10 @@ struct ProgramEnd {
 // Thrown when the time limit passes while a question waits for its answer.
 struct TimeLimitReached {};
 
+// Thrown when the program is asked to stop (StopSignal) while a question
+// waits for its answer, or before one is asked.
+struct StopAsked {};
+
 // The text with the values of "CompPass=" and "UserPass=" (any case) masked,
 // so that no password is ever printed.
 std::string MaskCredentials(std::string_view text);
@@ -59,8 +63,8 @@ class TerminalView : public platform::MainView {
 
 // Questions answered from the answer list, or all Yes; when the list has run
 // out, asked on the terminal, or No when nobody can answer. Once the program
-// has been asked to stop, every question is answered No. Boxes and the
-// server message window are printed and need no answer.
+// has been asked to stop, no question is answered: StopAsked is thrown.
+// Boxes and the server message window are printed and need no answer.
 class TerminalDialogs : public platform::Dialogs {
  public:
   // `timeLeftMs` gives the milliseconds left before the time limit, or

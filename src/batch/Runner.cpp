@@ -98,6 +98,9 @@ int Runner::Drive() {
   } catch (const TimeLimitReached&) {
     output_.Report(kTimeLimitReport);
     return CloseWindow(kTimeLimit);
+  } catch (const StopAsked&) {
+    // A question was open: no pick-up is under way.
+    return CloseWindow(AskedToClose().value_or(kStoppedBySignal));
   }
 }
 
