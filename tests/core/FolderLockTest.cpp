@@ -4,7 +4,6 @@
 #include "os/FolderLock.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -12,6 +11,7 @@
 #include "support/Harness.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -27,17 +27,6 @@ using testing::ReadFile;
 using Around = std::function<void(const std::function<void(long holder)>& body)>;
 
 void FreeFolder(const std::function<void(long)>& body) { body(0); }
-
-// The lock file is there and read-only: nobody may write it.
-void ReadOnlyLockFile(const std::function<void(long)>& body) {
-  testing::WriteFile(kFolderLockFile, "");
-  std::filesystem::permissions(kFolderLockFile, std::filesystem::perms::owner_read |
-                                                    std::filesystem::perms::group_read |
-                                                    std::filesystem::perms::others_read);
-  body(0);
-  std::filesystem::permissions(kFolderLockFile, std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::add);
-}
 
 // This process holds the lock already, through a lock of its own.
 void HeldHere(const std::function<void(long)>& body) {
@@ -130,7 +119,6 @@ TEST_P(FolderLockTest, IsTakenOnlyWhenNoLiveProcessHoldsIt) {
 
 const LockCase kCases[] = {
     {"AFreeFolder", FreeFolder, FolderLock::State::Held},
-    {"AReadOnlyLockFile", ReadOnlyLockFile, FolderLock::State::Held},
     {"HeldByThisProcess", HeldHere, FolderLock::State::HeldByOther},
 #ifndef _WIN32
     {"HeldByAnotherProcess", HeldByAnotherProcess, FolderLock::State::HeldByOther},
