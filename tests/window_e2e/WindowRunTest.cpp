@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QWindow>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -16,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <QWindow>
 #include <cstdio>
 #include <memory>
 #include <thread>
