@@ -74,9 +74,10 @@ bool Tunnel(SOCKET s, const std::string& host, unsigned short port, std::string&
   std::string answer;
   char c = 0;
   // Byte by byte, so that nothing of the server's handshake is read here.
-  while (SendAll(s, request.data(), request.size()) && answer.size() < 16384 &&
-         !answer.ends_with("\r\n\r\n") && ::recv(s, &c, 1, 0) == 1) {
-    answer += c;
+  if (SendAll(s, request.data(), request.size())) {
+    while (answer.size() < 16384 && !answer.ends_with("\r\n\r\n") && ::recv(s, &c, 1, 0) == 1) {
+      answer += c;
+    }
   }
   const std::string status = answer.substr(0, answer.find("\r\n"));
   if (status.size() >= 12 && status.starts_with("HTTP/1.") && status.substr(8, 4) == " 200") {
