@@ -12,6 +12,11 @@
 // path) and WEBACCESS_COMMAND_LINE_READER (a Windows program that prints
 // another process's command line as Windows keeps it for others to read).
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <iostream>
@@ -54,6 +59,10 @@ struct Row {
   const char* killAt = nullptr;
   std::optional<ServerCertificate> tls = {};  // https, trusting the authority through the CA file
   bool proxy = false;                         // http_proxy names a proxy on loopback
+  // The client on a console, with these keys typed at its questions, one
+  // by one; without, it answers --yes.
+  std::optional<std::vector<std::string>> typed = {};
+  const char* timeLimit = "10";
 };
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
@@ -127,13 +136,72 @@ class WineRun : public programs::ProgramRunTest, public ::testing::WithParamInte
   }
 
   std::vector<std::string> Arguments() const {
-    return {"--time-limit", "10", "--yes", kCredentials};
+    std::vector<std::string> args{"--time-limit", GetParam().timeLimit, "--yes", kCredentials};
+    if (GetParam().typed) args.erase(args.begin() + 2);
+    return args;
+  }
+
+  // The client on a pseudo-terminal of its own, which Wine makes its
+  // console; each answer is typed once its question is asked. What it shows
+  // there (echo and, under Wine, the console's escapes) is not compared.
+  int RunOnConsole(const std::vector<std::string>& argv) {
+    int console = -1;
+    const std::map<std::string, std::string> environment = ClientEnvironment();
+    const pid_t pid = ::forkpty(&console, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+      for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
+      std::vector<char*> args;
+      for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+      args.push_back(nullptr);
+      if (::chdir(dir_.c_str()) == 0) ::execv(args[0], args.data());
+      ::_exit(127);
+    }
+    static const std::regex escapes(R"(\x1b(\[[0-9;?]*[A-Za-z]|\][^\x07]*\x07))");
+    const std::vector<std::string>& keys = *GetParam().typed;
+    std::string shown;
+    std::size_t typed = 0;
+    int status = -1;
+    const bool ended = programs::PollUntil(
+        [&] {
+          char buffer[4096];
+          pollfd ready{console, POLLIN, 0};
+          ssize_t got = 0;
+          while (::poll(&ready, 1, 0) == 1 && (got = ::read(console, buffer, sizeof buffer)) > 0) {
+            shown.append(buffer, static_cast<std::size_t>(got));
+          }
+          const std::string text = std::regex_replace(shown, escapes, "");
+          std::size_t asked = 0;
+          for (std::size_t at = text.find("No?"); at != std::string::npos;
+               at = text.find("No?", at + 1)) {
+            ++asked;
+          }
+          if (typed < keys.size() && asked > typed) {
+            EXPECT_EQ(::write(console, keys[typed].data(), keys[typed].size()),
+                      static_cast<ssize_t>(keys[typed].size()));
+            ++typed;
+          }
+          int waitStatus = 0;
+          if (::waitpid(pid, &waitStatus, WNOHANG) != pid) return false;
+          status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+          return true;
+        },
+        60s);
+    if (!ended) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+    ::close(console);
+    return status;
   }
 
   // One run to its end, or killed at the row's moment.
   int Run(bool windows, Outcome& outcome) {
     std::vector<std::string> argv = Program(windows);
     const std::vector<std::string> args = Arguments();
+    if (GetParam().typed) {
+      argv.insert(argv.end(), args.begin(), args.end());
+      return RunOnConsole(argv);
+    }
     if (GetParam().killAt == nullptr || !outcome.statuses.empty()) {
       const std::string program = argv[0];
       argv.erase(argv.begin());
@@ -249,7 +317,8 @@ TEST_P(WineRun, TheWindowsProgramDoesWhatTheLinuxOneDoes) {
   std::vector<int> expected = row.statuses;
   if (row.killAt != nullptr) expected.insert(expected.begin(), -1);
   ASSERT_EQ(linux.statuses, expected) << linux.out << linux.err;
-  EXPECT_EQ(linux.requests.empty(), row.statuses.front() == 7) << "the refused server saw nothing";
+  const bool serverSeesNothing = row.statuses.front() == 7 || (row.typed && row.typed->empty());
+  EXPECT_EQ(linux.requests.empty(), serverSeesNothing);
   EXPECT_EQ(linux.proxied.empty(), !row.proxy);
   if (row.proxy) {
     EXPECT_EQ(linux.proxied, linux.requests);
@@ -307,6 +376,13 @@ const Row kRows[] = {
     {.name = "OtherHostRefused", .statuses = {7}, .tls = ServerCertificate::OtherHost},
     {.name = "TrustedThroughTheCaFile", .statuses = {0}, .tls = ServerCertificate::Trusted},
     {.name = "ThroughTheProxy", .statuses = {0}, .proxy = true},
+    // The questions asked on the console: answered there, or not answered
+    // before the time limit.
+    {.name = "AnsweredOnTheConsole", .statuses = {0}, .typed = std::vector<std::string>{"y\r"}},
+    {.name = "UnansweredOnTheConsoleUntilTheTimeLimit",
+     .statuses = {3},
+     .typed = std::vector<std::string>{},
+     .timeLimit = "2"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, WineRun, ::testing::ValuesIn(kRows),

@@ -172,8 +172,8 @@ std::optional<Fetched> WinHttpNetwork::CheckServer(const std::string& scheme,
                                                    const std::string& host, unsigned short port,
                                                    const ProxyRoute& route) {
   if (scheme != "https") return std::nullopt;
-  static std::mutex checking;  // one handshake at a time; the verdict is kept
-  const std::lock_guard lock(checking);
+  // One handshake at a time; the verdict is kept for the run.
+  const std::lock_guard lock(checkMutex_);
   const std::string key = host + ":" + std::to_string(port) + " " + route.proxy;
   auto verdict = verdicts_.find(key);
   if (verdict == verdicts_.end()) {
@@ -308,11 +308,12 @@ Fetched WinHttpNetwork::Fetch(const std::string& url,
   if (!sent) {
     const DWORD code = GetLastError();
     result.certificateRefused = RefusesCertificate(code);
-    result.error = (result.certificateRefused ? "the system refused the server's certificate ("
-                                                "WinHTTP error " +
-                                                    std::to_string(code) + ")"
-                                              : ErrorText(code)) +
-                   through;
+    result.error = ErrorText(code);
+    if (result.certificateRefused) {
+      result.error = "the system refused the server's certificate (WinHTTP error " +
+                     std::to_string(code) + ")";
+    }
+    result.error += through;
     return result;
   }
 

@@ -87,11 +87,12 @@ class WinHttpNetwork {
   const std::function<const char*(const char*)> getenv_;
   const int connectTimeoutMs_;
   const int stallTimeoutMs_;
-  std::mutex mutex_;
+  std::mutex mutex_;  // guards the sessions, the routes and the system's session
   std::map<std::string, HINTERNET> sessions_;    // by proxy; "" for none
   std::map<std::string, ProxyRoute> routes_;     // by scheme and authority
-  std::map<std::string, std::string> verdicts_;  // by origin and proxy: "" trusted, else why not
   HINTERNET systemSession_ = nullptr;            // for the system's proxy script
+  std::mutex checkMutex_;                        // guards the verdicts
+  std::map<std::string, std::string> verdicts_;  // by server and proxy: "" trusted, else why not
 };
 
 }  // namespace webaccess::platform
