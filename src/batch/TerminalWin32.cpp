@@ -37,17 +37,24 @@ StdTerminal::LineEnd StdTerminal::ReadLine(
       if (left <= 0) return LineEnd::TimeUp;
       wait = static_cast<DWORD>(left < 1000000 ? left : 1000000);
     }
-    const DWORD ready = WaitForSingleObject(input, wait);
-    if (ready == WAIT_TIMEOUT) continue;  // the deadline is checked above
+    // What is there is read at once; the wait is in short steps, since
+    // Wine's console does not wake a wait for keys that came before it.
+    DWORD pending = 0;
+    if (!GetNumberOfConsoleInputEvents(input, &pending)) return LineEnd::NoInput;
+    if (pending == 0) {
+      const DWORD ready = WaitForSingleObject(input, wait < 100 ? wait : 100);
+      if (ready == WAIT_FAILED) return LineEnd::NoInput;
+      continue;  // the deadline is checked above
+    }
     INPUT_RECORD record{};
     DWORD count = 0;
-    if (ready != WAIT_OBJECT_0 || !ReadConsoleInputA(input, &record, 1, &count)) {
-      return LineEnd::NoInput;
-    }
+    if (!ReadConsoleInputA(input, &record, 1, &count)) return LineEnd::NoInput;
     if (count == 0 || record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
     const char c = record.Event.KeyEvent.uChar.AsciiChar;
     for (WORD times = 0; times < record.Event.KeyEvent.wRepeatCount; ++times) {
-      if (c == '\r') {
+      // Enter; or Ctrl+Enter, which is also what Wine's console makes of a
+      // line end that the terminal under it turned into LF.
+      if (c == '\r' || c == '\n') {
         show("\r\n", 2);
         return LineEnd::Line;
       }
