@@ -3,9 +3,10 @@
 // a working directory of its own against a webaccess-sim of its own, and the
 // two must come out the same: exit statuses, the requests the server logged,
 // every work file byte for byte, what the program printed. What must differ
-// is masked: time stamps, batch ids (the time of day), and the transport's
-// own words for a failure. The Linux runs are held to their expectations by
-// the e2e and reliability suites; here the Windows runs are held to them.
+// is masked: time stamps, batch ids (the time of day), the servers' ports,
+// line ends of what is printed, and the transport's own words for a
+// failure. The Linux runs are held to their expectations by the e2e and
+// reliability suites; here the Windows runs are held to them.
 //
 // scripts/windows-tests.sh installs the MSI and runs this with WINE (the
 // wine64 loader), WEBACCESS_WINDOWS_BATCH (the installed program's Windows
