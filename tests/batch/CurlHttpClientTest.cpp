@@ -1,4 +1,4 @@
-#include "platform/batch/CurlHttpClient.h"
+#include "platform/curl/CurlHttpClient.h"
 
 #include <gtest/gtest.h>
 
