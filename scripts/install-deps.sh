@@ -11,7 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick valgrind openbox xdotool
   libcli11-dev scdoc groff man-db desktop-file-utils appstream lintian dpkg-dev fakeroot file
   tinyproxy
-  g++-mingw-w64-x86-64-posix wine64 googletest
+  g++-mingw-w64-x86-64-posix wine64 googletest wixl
 )
 
 missing=()

@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs every test: the whole suite in
 # the default build, the installation and the Debian package, the core tests
 # again under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz
-# target for a few seconds, and the core tests of the Windows cross build
-# under Wine.
+# target for a few seconds, and the Windows cross build under Wine: the core
+# tests, and webaccess-batch.exe installed from its MSI running whole orders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,5 +33,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --preset asan -j "$jobs"
 
 # The core tests and the replay of the fuzz inputs, cross-built for Windows
-# and run under Wine.
-bash scripts/windows-tests.sh
+# and run under Wine; the MSI installed there, and whole orders by the
+# installed webaccess-batch.exe compared with the same orders by the Linux
+# one of the default build.
+bash scripts/windows-tests.sh build/default

@@ -1,6 +1,7 @@
 #include "app/Conversation.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "protocol/PageUrl.h"
 
@@ -18,7 +19,10 @@ void Conversation::Start() {
 }
 
 void Conversation::ReplyArrived(const std::string& url) {
-  if (stage_ == Stage::AwaitingReply) Enter(Stage::Waiting);
+  // The reply to a pick-up's delete request, whatever it says, ends the
+  // pick-up; a close asked for meanwhile goes on in its place.
+  if (stage_ == Stage::Deleting && PickUpEnded()) return;
+  if (stage_ == Stage::AwaitingReply || stage_ == Stage::Deleting) Enter(Stage::Waiting);
   // The reply field: only a change is dispatched.
   if (url == reply_) return;
   reply_ = url;
@@ -26,20 +30,38 @@ void Conversation::ReplyArrived(const std::string& url) {
   Dispatch();
 }
 
+bool Conversation::HoldClose(std::function<void()> close) {
+  if (stage_ != Stage::PickingUp && stage_ != Stage::Deleting) return false;
+  close_ = std::move(close);
+  return true;
+}
+
+void Conversation::WindowClosed() {
+  windowClosed_ = true;
+  ports_.timer.SetInterval(0);
+}
+
+bool Conversation::Stopped() const {
+  return windowClosed_ || stage_ == Stage::CertificateRefused;
+}
+
 void Conversation::NavigateServer(std::string_view action, std::string_view page,
-                                  std::string_view extra) {
+                                  std::string_view extra, Stage awaiting) {
+  if (Stopped()) return;
   // Clearing the reply field is a change the dispatcher ignores.
   if (!reply_.empty()) {
     reply_.clear();
     ports_.view.SetText(Control::txtURL, reply_);
   }
   SetEnabled(Control::txtURL, true);
-  Enter(Stage::AwaitingReply);
+  Enter(awaiting);
   ports_.browser.Navigate(protocol::BuildPageUrl(serverBase_, page, action, extra));
   ports_.pump.ProcessPendingEvents();
 }
 
-void Conversation::StartTimer() { ports_.timer.SetInterval(waitIntervalMs_); }
+void Conversation::StartTimer() {
+  if (!Stopped()) ports_.timer.SetInterval(waitIntervalMs_);
+}
 
 void Conversation::SetText(Control control, const std::string& text) {
   ports_.view.SetText(control, text);
@@ -98,6 +120,8 @@ const char* StageName(Conversation::Stage stage) {
       return "Waiting";
     case Stage::PickingUp:
       return "PickingUp";
+    case Stage::Deleting:
+      return "Deleting";
     case Stage::Idle:
       return "Idle";
     case Stage::Complete:

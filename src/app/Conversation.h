@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@
 #include "protocol/Reply.h"
 
 namespace webaccess::app {
+
+inline constexpr const char* kWaitQuestionTitle = "TIRED OF WAITING?";
 
 // The conversation with the server: the logon, the batches of records, the
 // waiting, the pick-up of the responses, the replies and the failures. One
@@ -46,6 +49,8 @@ namespace webaccess::app {
 //   any ─► V7LOGIN.ASP, ACTION=TERMINAL ─► the window expands for the user
 //   a request that fails with nothing more to come ─► the run cannot go on
 //   a certificate refused ─► the run stops; nothing more is sent
+//   a close asked for during a pick-up ─► waits until the pick-up has ended
+//                                          (stored, and its delete answered)
 //
 // Every step makes all its changes (flags, counters, labels, the timer)
 // before the call that sends its request, and nothing after it: sending
@@ -65,6 +70,7 @@ class Conversation {
     AwaitingReply,     // a request is out
     Waiting,           // nothing is out; the poll timer will ask again
     PickingUp,         // the responses are being downloaded and stored
+    Deleting,          // the pick-up's delete request is out
     Idle,              // nothing is out and nothing is due: the run cannot go on
     // The run has ended; these stay.
     Complete,  // the transfers are complete
@@ -96,6 +102,13 @@ class Conversation {
   void CertificateRefused(const std::string& why);
   // A navigation to `url` failed (`why`: a status or a network error).
   void RequestFailed(const std::string& url, const std::string& why);
+  // The window asks to close. While a pick-up is under way (from its
+  // download to the reply to its delete request, or the failure of either)
+  // the close waits: true, and `close` runs once the pick-up has ended, in
+  // place of the run's next step. A later call replaces `close`.
+  bool HoldClose(std::function<void()> close);
+  // The main window is gone: nothing more is sent and the poll timer stops.
+  void WindowClosed();
 
   // Where the run stands now: Waiting becomes Idle once the poll timer has
   // stopped.
@@ -117,7 +130,12 @@ class Conversation {
     if (counter < INT16_MAX) ++counter;
   }
 
-  void NavigateServer(std::string_view action, std::string_view page, std::string_view extra);
+  // Sends a request; the conversation then stands at `awaiting`.
+  void NavigateServer(std::string_view action, std::string_view page, std::string_view extra,
+                      Stage awaiting = Stage::AwaitingReply);
+  // Nothing more may go out: the window is gone, or the certificate was refused.
+  bool Stopped() const;
+  // The poll timer's wait; none once the run has stopped.
   void StartTimer();
   void SetText(ports::Control control, const std::string& text);
   void SetEnabled(ports::Control control, bool enabled);
@@ -145,6 +163,13 @@ class Conversation {
 
   void PickUpResponses();
   bool DownloadResponses();
+  // The pick-up under way has ended. A close held meanwhile goes on now, in
+  // place of the run's next step: true when it did.
+  bool PickUpEnded();
+
+  void StopForRefusedCertificate(const std::string& why);
+  // The run cannot go on: the trace and the status say why.
+  void CannotGoOn(const std::string& text);
 
   ports::Platform& ports_;
   files::WorkFiles& files_;
@@ -157,6 +182,8 @@ class Conversation {
   std::string reply_;  // the hidden reply field, txtURL
   std::string stoppedBecause_;
   Stage stage_ = Stage::NotStarted;
+  std::function<void()> close_;  // held during a pick-up
+  bool windowClosed_ = false;
 
   // The run's own variables. Replies can meet them in any combination, so
   // they stay apart from the stage.

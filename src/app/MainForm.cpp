@@ -97,20 +97,22 @@ void MainForm::mnuAlt_Click() { SelectServer(settings_.servers.alternate); }
 void MainForm::mnuTestServer_Click() { SelectServer(settings_.servers.test); }
 void MainForm::mnuIP_Click() { SelectServer(settings_.servers.ip); }
 
+// Once the main window is unloaded, no event of its browser or its timer
+// reaches the conversation.
 void MainForm::WebBrowser_NavigateComplete2(const std::string& url) {
-  Guarded([&] { conversation_.ReplyArrived(url); });
+  if (!unloaded_) Guarded([&] { conversation_.ReplyArrived(url); });
 }
 
 void MainForm::WebBrowser_RequestFailed(const std::string& url, const std::string& why) {
-  Guarded([&] { conversation_.RequestFailed(url, why); });
+  if (!unloaded_) Guarded([&] { conversation_.RequestFailed(url, why); });
 }
 
 void MainForm::WebBrowser_CertificateRefused(const std::string& why) {
-  Guarded([&] { conversation_.CertificateRefused(why); });
+  if (!unloaded_) Guarded([&] { conversation_.CertificateRefused(why); });
 }
 
 void MainForm::tmrWait_Timer() {
-  Guarded([this] { conversation_.TimerTicked(); });
+  if (!unloaded_) Guarded([this] { conversation_.TimerTicked(); });
 }
 
 }  // namespace webaccess::app

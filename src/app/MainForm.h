@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,8 +40,16 @@ class MainForm {
   // to quit, INQUIRY.QDK is deleted, the run's server messages are shown,
   // and the main window is unloaded. Nothing here stops the run: while the
   // message window is open it goes on. A runner without a window calls it
-  // directly.
+  // directly. While a pick-up is under way the exit waits until the
+  // pick-up has finished (see Form_QueryUnload).
   void ConfirmedExit();
+  // Asked before the main window closes, by its close box or by the unload
+  // that Exit asks for: true holds the window open. A close asked for while
+  // a pick-up is under way waits for the pick-up's end, and then goes on in
+  // place of the run's next step: the form unloads the window itself.
+  bool Form_QueryUnload();
+  // The main window is gone: from here on nothing is sent, whatever event
+  // comes, and the poll timer stands still.
   void Form_Unload();
   void mnu_Pick_Up_Click();
   void mnuMain_Click();
@@ -67,6 +76,14 @@ class MainForm {
   [[noreturn]] void EndAtOnce();
   void SelectServer(const protocol::Server& server);
   void ConfirmOrder();
+  // What the user asked for while a pick-up was under way; an Exit wins
+  // over a close.
+  enum class Leaving : std::uint8_t { No, Close, Exit };
+  // True, with the status saying so, when a pick-up is under way: what was
+  // asked for waits for its end.
+  bool HoldForPickUp(Leaving asked);
+  // The pick-up has ended: what was asked for meanwhile goes on now.
+  void LeaveNow();
   void WebBrowser_NavigateComplete2(const std::string& url);
   void WebBrowser_RequestFailed(const std::string& url, const std::string& why);
   void WebBrowser_CertificateRefused(const std::string& why);
@@ -80,6 +97,8 @@ class MainForm {
   app::Conversation conversation_;
   bool firstTime_ = true;  // the main window has not been activated yet
   std::int16_t orderCount_ = 0;
+  Leaving leaving_ = Leaving::No;
+  bool unloaded_ = false;
 };
 
 }  // namespace webaccess::app

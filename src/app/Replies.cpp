@@ -73,7 +73,6 @@ void Conversation::CountReply(const protocol::Reply& reply) {
       files_.WriteTrace("Records not back yet");
     }
   } else if (*value == "OKAY") {
-    waitTicks_ = 0;
     if (!pickUpPending_) {
       SetText(Control::lblDisplay, "Records Returned, downloading now.");
       SetEnabled(Control::txtURL, false);

@@ -72,13 +72,25 @@ void Conversation::SendNextRecord() {
     SendBatchDone();
     return;
   }
+  const std::string extra =
+      "&TheRecord=" + EncodeQueryValue(batchId_) + "!" + EncodeQueryValue(record);
+  const std::size_t length = protocol::WireLength(serverBase_) +
+                             protocol::WireLength("Zq3/V7Main.asp?ACTION=REQ") +
+                             protocol::WireLength(extra);
+  if (length > protocol::kLongestUrl) {
+    // Neither the browser nor the HTTP library could send it: the run
+    // cannot go on, and the record stays in the order.
+    CannotGoOn(std::string("Page request ") + protocol::kPageMain +
+               " failed: the request is too long to send (record " +
+               std::to_string(recordsSent_ + 1) + ", " + std::to_string(length) + " bytes)");
+    return;
+  }
   Increment(recordsSent_);
   const std::string number = std::to_string(recordsSent_);
   files_.WriteTrace("Sending Record " + number);
   SetText(Control::lblDisplay, "Requesting Record " + number);
   SetText(Control::Caption, "Requesting Record " + number);
-  NavigateServer("REQ", protocol::kPageMain,
-                 "&TheRecord=" + EncodeQueryValue(batchId_) + "!" + EncodeQueryValue(record));
+  NavigateServer("REQ", protocol::kPageMain, extra);
 }
 
 void Conversation::SendBatchDone() {

@@ -19,7 +19,7 @@ void Conversation::TimerTicked() {
   if (waitTicks_ > kPatientTicks) {
     waitQuestionOpen_ = true;
     const Answer answer =
-        ports_.dialogs.AskYesNo("TIRED OF WAITING?",
+        ports_.dialogs.AskYesNo(kWaitQuestionTitle,
                                 "IT'S BEEN OVER TEN MINUTES AND NOTHING HAS COME BACK YET,\r\n"
                                 "YES to continue waiting or NO to stop.");
     waitQuestionOpen_ = false;

@@ -82,8 +82,9 @@ struct Parser {
         "Exit status: 0 run complete; 1 aborted by the server; 2 ended by a server error\n"
         "code; 3 time limit reached; 4 ended by the answers before any server contact;\n"
         "5 the server wants the user in its page; 6 the run cannot go on; 7 the server's\n"
-        "certificate was refused; 8 another client is running in this folder; 64 bad\n"
-        "usage; 70 a work-file failure.\n"
+        "certificate was refused; 8 another client is running in this folder; 9 No to\n"
+        "\"TIRED OF WAITING?\"; 64 bad usage; 70 a work-file failure; 128 + N stopped by\n"
+        "signal N (SIGINT 130, SIGTERM 143) once a pick-up under way has finished.\n"
         "The server is chosen as by the window: WEBACCESS_MAIN_URL and friends.");
   }
 };

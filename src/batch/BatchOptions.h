@@ -17,8 +17,10 @@ enum ExitStatus : int {
   kStalled = 6,             // nothing is under way or scheduled, so nothing more can happen
   kCertificateRefused = 7,  // the server's certificate was not trusted; nothing was sent to it
   kAlreadyRunning = 8,      // another client holds the working folder; nothing was touched
+  kStoppedWaiting = 9,      // No to "TIRED OF WAITING?": nobody else could stop the run
   kUsage = 64,              // bad arguments or settings
   kWorkFileFailure = 70,
+  kStoppedBySignal = 128,  // plus the signal's number, as shells report a signal
 };
 
 struct BatchOptions {

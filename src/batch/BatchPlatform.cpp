@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/MainForm.h"
 #include "batch/BatchOptions.h"
 
 namespace webaccess::batch {
@@ -79,11 +80,13 @@ void TerminalView::SetText(Control control, const std::string& text) {
 }
 
 TerminalDialogs::TerminalDialogs(Output& output, bool allYes, std::deque<bool> answers,
-                                 std::function<std::optional<long long>()> timeLeftMs)
+                                 std::function<std::optional<long long>()> timeLeftMs,
+                                 std::function<bool()> stopAsked)
     : output_(output),
       allYes_(allYes),
       answers_(std::move(answers)),
-      timeLeftMs_(std::move(timeLeftMs)) {}
+      timeLeftMs_(std::move(timeLeftMs)),
+      stopAsked_(std::move(stopAsked)) {}
 
 ports::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::string& text) {
   output_.Print("[" + title + "] " + OneLine(text));
@@ -111,7 +114,14 @@ ports::Answer TerminalDialogs::AskYesNo(const std::string& title, const std::str
   } else {
     how = "no terminal to ask";
   }
+  // Neither answer stops: No to "RECORDS FOUND" gives the responses up. The
+  // run ends here, as the window's close does, before the answer acts.
+  if (stopAsked_ && stopAsked_()) {
+    output_.Print("  -> not answered (stopping)");
+    throw StopAsked{};
+  }
   output_.Print(std::string("  -> ") + (yes ? "Yes" : "No") + " (" + how + ")");
+  if (!yes && title == app::kWaitQuestionTitle) stoppedWaiting_ = true;
   return yes ? ports::Answer::Yes : ports::Answer::No;
 }
 

@@ -23,6 +23,10 @@ struct ProgramEnd {
 // Thrown when the time limit passes while a question waits for its answer.
 struct TimeLimitReached {};
 
+// Thrown when the program is asked to stop (StopSignal) while a question
+// waits for its answer, or before one is asked.
+struct StopAsked {};
+
 // The text with the values of "CompPass=" and "UserPass=" (any case) masked,
 // so that no password is ever printed.
 std::string MaskCredentials(std::string_view text);
@@ -58,24 +62,32 @@ class TerminalView : public ports::MainView {
 };
 
 // Questions answered from the answer list, or all Yes; when the list has run
-// out, asked on the terminal, or No when nobody can answer. Boxes and the
-// server message window are printed and need no answer.
+// out, asked on the terminal, or No when nobody can answer. Once the program
+// has been asked to stop, no question is answered: StopAsked is thrown.
+// Boxes and the server message window are printed and need no answer.
 class TerminalDialogs : public ports::Dialogs {
  public:
   // `timeLeftMs` gives the milliseconds left before the time limit, or
-  // nothing without one.
+  // nothing without one; `stopAsked` whether the program is to stop.
   TerminalDialogs(Output& output, bool allYes, std::deque<bool> answers,
-                  std::function<std::optional<long long>()> timeLeftMs);
+                  std::function<std::optional<long long>()> timeLeftMs,
+                  std::function<bool()> stopAsked = {});
 
   ports::Answer AskYesNo(const std::string& title, const std::string& text) override;
   void ShowCritical(const std::string& title, const std::string& text) override;
   void ShowServerMessage(const std::string& text) override;
+
+  // "TIRED OF WAITING?" has been answered No. In the window the user can
+  // then wait on or press STOP; here nobody can, so the runner stops.
+  bool StoppedWaiting() const { return stoppedWaiting_; }
 
  private:
   Output& output_;
   bool allYes_;
   std::deque<bool> answers_;
   std::function<std::optional<long long>()> timeLeftMs_;
+  std::function<bool()> stopAsked_;
+  bool stoppedWaiting_ = false;
 };
 
 // Ending the program: a listed server code or the order questions end it at

@@ -10,6 +10,9 @@ namespace {
 // The outer loop looks at the run's end and the time limit at least this often.
 constexpr int kTurnMs = 200;
 
+constexpr const char* kTimeLimitReport =
+    "webaccess-batch: time limit reached; ending as if the window were closed.";
+
 std::deque<bool> AnswerList(const BatchOptions& options) {
   if (!options.answers) return {};
   return std::deque<bool>(options.answers->begin(), options.answers->end());
@@ -24,7 +27,9 @@ Runner::Runner(const BatchOptions& options, protocol::Settings settings, RunServ
       loop_(services.clock),
       browser_(services.http, loop_),
       view_(output_),
-      dialogs_(output_, options.allYes, AnswerList(options), [this] { return TimeLeftMs(); }),
+      dialogs_(
+          output_, options.allYes, AnswerList(options), [this] { return TimeLeftMs(); },
+          [this] { return services_.stopSignal && services_.stopSignal() != 0; }),
       process_(output_, [this] { return runStarted_; }),
       platform_{browser_, services.transfer, loop_.Timer(), loop_,   dialogs_,
                 screen_,  services.clock,    view_,         process_} {
@@ -68,8 +73,7 @@ int Runner::Drive() {
             "trust its authority through the system's store or WEBACCESS_CA_FILE.");
         return CloseWindow(kCertificateRefused);
       }
-      const std::optional<long long> left = TimeLeftMs();
-      if (left && *left <= 0) throw TimeLimitReached{};
+      if (const std::optional<int> status = AskedToClose()) return CloseWindow(*status);
       // Nobody can press anything here: once nothing can come any more, the
       // run has gone as far as it can.
       if (loop_.Idle()) {
@@ -82,18 +86,41 @@ int Runner::Drive() {
         }
         if (outcome == app::RunOutcome::CannotGoOn) {
           const std::string& why = form_->Conversation().StoppedBecause();
-          output_.Report(why.empty() ? std::string("webaccess-batch: the run cannot go on: no "
-                                                   "request is under way and none is scheduled.")
-                                     : "webaccess-batch: the run cannot go on: " + why + ".");
+          output_.Report("webaccess-batch: the run cannot go on: " +
+                         (why.empty() ? "no request is under way and none is scheduled" : why) +
+                         ".");
           return CloseWindow(kStalled);
         }
       }
+      const std::optional<long long> left = TimeLeftMs();
       loop_.Turn(static_cast<int>(std::clamp<long long>(left.value_or(kTurnMs), 0, kTurnMs)));
     }
   } catch (const TimeLimitReached&) {
-    output_.Report("webaccess-batch: time limit reached; ending as if the window were closed.");
+    output_.Report(kTimeLimitReport);
     return CloseWindow(kTimeLimit);
+  } catch (const StopAsked&) {
+    // A question was open: no pick-up is under way.
+    return CloseWindow(AskedToClose().value_or(kStoppedBySignal));
   }
+}
+
+std::optional<int> Runner::AskedToClose() {
+  if (const int signal = services_.stopSignal ? services_.stopSignal() : 0; signal != 0) {
+    output_.Report("webaccess-batch: stopped by signal " + std::to_string(signal) +
+                   "; ending as if the window were closed.");
+    return kStoppedBySignal + signal;
+  }
+  if (const std::optional<long long> left = TimeLeftMs(); left && *left <= 0) {
+    output_.Report(kTimeLimitReport);
+    return kTimeLimit;
+  }
+  if (dialogs_.StoppedWaiting()) {
+    output_.Report(
+        "webaccess-batch: No to \"TIRED OF WAITING?\", and nobody else can stop the run; ending "
+        "as if the window were closed.");
+    return kStoppedWaiting;
+  }
+  return std::nullopt;
 }
 
 int Runner::Finish(app::RunOutcome outcome) {
@@ -103,6 +130,12 @@ int Runner::Finish(app::RunOutcome outcome) {
 }
 
 int Runner::CloseWindow(int status) {
+  // During a pick-up the form holds the close: the loop turns on until the
+  // pick-up has finished and the form has unloaded the window itself. A
+  // delete request that fails ends the pick-up as well.
+  if (form_->Form_QueryUnload()) {
+    while (!process_.UnloadAsked() && !loop_.Idle()) loop_.Turn(kTurnMs);
+  }
   form_->Form_Unload();
   return status;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/MainForm.h"
 #include "app/ports/Clock.h"
@@ -16,21 +18,25 @@
 namespace webaccess::batch {
 
 // What the runner takes from outside: the network and the response download
-// (which share the server's cookies), the clock and the terminal.
+// (which share the server's cookies), the clock and the terminal, and what
+// says that the program has been asked to stop (StopSignal, or nothing).
 struct RunServices {
   platform::batch::HttpClient& http;
   ports::Transfer& transfer;
   ports::Clock& clock;
   Terminal& terminal;
+  std::function<int()> stopSignal = {};
 };
 
 // One program start of the client without a window. The same core runs as
 // under the window: load, the first activation with its questions, Start
 // pressed at once, then the conversation on the event loop until the run
 // ends. A run that ends complete or aborted leaves as a confirmed Exit does,
-// without the question; the time limit leaves as the window's close box
-// does; so does a run in which nothing can happen any more, since nobody
-// can press anything.
+// without the question; the time limit, a stop signal and a No to "TIRED OF
+// WAITING?" leave as the window's close box does, between the loop's turns;
+// so does a run in which nothing can happen any more, since nobody can press
+// anything. A close while a pick-up is under way waits, as the window's
+// does, until the pick-up has finished.
 class Runner {
  public:
   Runner(const BatchOptions& options, protocol::Settings settings, RunServices services);
@@ -44,6 +50,9 @@ class Runner {
 
  private:
   int Drive();
+  // Why to close the window between turns, with the exit status, reported;
+  // nothing while the run may go on.
+  std::optional<int> AskedToClose();
   int Finish(app::RunOutcome outcome);
   int CloseWindow(int status);
   std::optional<long long> TimeLeftMs() const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,13 @@ class StdTerminal : public Terminal {
   void Report(const std::string& line) override;
   bool CanAsk() const override;
   Reply Ask(const std::string& prompt, std::optional<long long> timeLimitMs) override;
+
+ private:
+  enum class LineEnd { Line, TimeUp, NoInput };
+  // One line from standard input, without its end, read until `deadline`
+  // when one is given; per system.
+  static LineEnd ReadLine(std::string& line,
+                          std::optional<std::chrono::steady_clock::time_point> deadline);
 };
 
 }  // namespace webaccess::batch

@@ -6,14 +6,20 @@
 #include <vector>
 
 #include "BuildSettings.h"
-#include "app/CommandLine.h"
 #include "batch/BatchOptions.h"
+#include "batch/ProcessCommandLine.h"
 #include "batch/Runner.h"
+#include "batch/StopSignal.h"
 #include "os/FolderLock.h"
-#include "platform/batch/CurlHttpClient.h"
-#include "platform/curl/CurlTransfer.h"
 #include "platform/system/CaFile.h"
 #include "platform/system/SystemClock.h"
+#ifdef _WIN32
+#include "platform/winhttp/WinHttpClient.h"
+#include "platform/winhttp/WinHttpTransfer.h"
+#else
+#include "platform/curl/CurlHttpClient.h"
+#include "platform/curl/CurlTransfer.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace webaccess;
@@ -36,7 +42,7 @@ int main(int argc, char** argv) {
   // The credentials are in the options now: the process list shows no password from here on.
   std::vector<char*> words;
   for (const std::size_t position : options->wordPositions) words.push_back(argv[1 + position]);
-  app::HidePasswords(words);
+  batch::HidePasswordsFromOtherProcesses(words);
 
   const auto getenv = [](const char* name) { return std::getenv(name); };
   auto settings = protocol::LoadSettings(getenv, error);
@@ -61,10 +67,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "webaccess-batch: %s\n", lock.error().c_str());
     return batch::kWorkFileFailure;
   }
-  std::signal(SIGPIPE, SIG_IGN);
+  // A stop (Ctrl+C, SIGTERM; on Windows also closing the console) is seen by
+  // the runner between the loop's turns: it ends the run as the window's
+  // close box does, once a pick-up under way has finished.
+  batch::InstallStopHandlers();
 
   batch::StdTerminal terminal;
   platform::SystemClock clock;
+#ifdef _WIN32
+  // The page requests and the download share WinHTTP's sessions, and so the
+  // server's cookies; the network outlives both.
+  platform::WinHttpNetwork network(caFile, getenv);
+  platform::WinHttpClient http(network);
+  platform::WinHttpTransfer transfer(network);
+#else
+  std::signal(SIGPIPE, SIG_IGN);
   // The page requests and the download share libcurl's cookie engine; the
   // cookies outlive both.
   platform::CurlCookies cookies;
@@ -74,6 +91,8 @@ int main(int argc, char** argv) {
   platform::CurlTransfer transfer;
   transfer.SetCaFile(caFile);
   transfer.SetCookies(&cookies);
-  batch::Runner runner(*options, std::move(*settings), {http, transfer, clock, terminal});
+#endif
+  batch::Runner runner(*options, std::move(*settings),
+                       {http, transfer, clock, terminal, &batch::StopSignal});
   return runner.Run();
 }

@@ -12,10 +12,12 @@ namespace webaccess::os {
 inline constexpr const char* kFolderLockFile = "WEBACCESS.LCK";
 
 // One client per working folder. Take locks kFolderLockFile, created if it is
-// missing, with a write lock that the operating system releases when the
-// process ends, however it ends. The file descriptor is closed on exec, so
-// helper processes that the program starts never hold the lock; a lock is
-// never inherited across fork either.
+// missing (for every user, as far as the umask allows), with an exclusive
+// lock that the operating system releases when the process ends, however it
+// ends. Any user who may read the file can take it: only a lock that a live
+// process holds means that the folder is taken. The file descriptor is
+// closed on exec, so helper processes that the program starts never hold the
+// lock.
 class FolderLock {
  public:
   enum class State {

@@ -48,12 +48,24 @@ std::string EncodeQueryValue(std::string_view value) {
   });
 }
 
-std::string EscapeUrlBytes(std::string_view url) {
-  return PercentEncode(url, [](unsigned char byte) {
-    static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
-    return byte <= 0x20 || byte >= 0x7F ||
-           kUnsafe.find(static_cast<char>(byte)) != std::string_view::npos;
-  });
+namespace {
+
+bool MayNotStandInAUrl(unsigned char byte) {
+  static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
+  return byte <= 0x20 || byte >= 0x7F ||
+         kUnsafe.find(static_cast<char>(byte)) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string EscapeUrlBytes(std::string_view url) { return PercentEncode(url, MayNotStandInAUrl); }
+
+std::size_t WireLength(std::string_view url) {
+  std::size_t length = url.size();
+  for (const char c : url) {
+    if (MayNotStandInAUrl(static_cast<unsigned char>(c))) length += 2;
+  }
+  return length;
 }
 
 std::string PageName(std::string_view url) {

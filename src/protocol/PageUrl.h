@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,15 @@ std::string EncodeQueryValue(std::string_view value);
 // (blanks, control bytes, bytes above 0x7E, and " < > \ ^ ` { | }) escaped
 // as %XX; everything else, "%" included, as it is.
 std::string EscapeUrlBytes(std::string_view url);
+
+// The size of EscapeUrlBytes(url), without making it.
+std::size_t WireLength(std::string_view url);
+
+// The longest request URL the client sends, counted as it goes on the wire
+// (EscapeUrlBytes). The HTTP library refuses a request of one MiB or more,
+// headers included, and servers refuse addresses far shorter; the client
+// does not try a longer one.
+inline constexpr std::size_t kLongestUrl = 1'000'000;
 
 // The page a URL names: the last segment of its path without its extension
 // ("V7Main" for ".../Zq3/V7Main.asp?ACTION=REQ"); the whole path when it has

@@ -5,6 +5,7 @@
 namespace webaccess::ui {
 
 void MainFormEvents::Form_Activate() { form_.Form_Activate(); }
+bool MainFormEvents::Form_QueryUnload() { return form_.Form_QueryUnload(); }
 void MainFormEvents::Form_Unload() { form_.Form_Unload(); }
 void MainFormEvents::cmdStart_Click() { form_.cmdStart_Click(); }
 void MainFormEvents::cmdExit_Click() { form_.cmdExit_Click(); }

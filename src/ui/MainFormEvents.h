@@ -14,6 +14,7 @@ class MainFormEvents final : public WindowEvents {
   explicit MainFormEvents(app::MainForm& form) : form_(form) {}
 
   void Form_Activate() override;
+  bool Form_QueryUnload() override;
   void Form_Unload() override;
   void cmdStart_Click() override;
   void cmdExit_Click() override;

@@ -13,6 +13,8 @@ class WindowEvents {
   virtual ~WindowEvents() = default;
 
   virtual void Form_Activate() = 0;
+  // True holds the window open: the logic will close it itself later.
+  virtual bool Form_QueryUnload() = 0;
   virtual void Form_Unload() = 0;
   virtual void cmdStart_Click() = 0;
   virtual void cmdExit_Click() = 0;

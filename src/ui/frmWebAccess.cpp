@@ -312,6 +312,12 @@ void frmWebAccess::resizeEvent(QResizeEvent* event) {
 }
 
 void frmWebAccess::closeEvent(QCloseEvent* event) {
+  // The logic may hold the window open until the work under way has
+  // finished; it closes the window itself then.
+  if (events_ != nullptr && !unloaded_ && events_->Form_QueryUnload()) {
+    event->ignore();
+    return;
+  }
   unloaded_ = true;
   Forward(&WindowEvents::Form_Unload);
   event->accept();

@@ -41,8 +41,8 @@ class frmLook;
 // Form_Activate is passed on when the window is first shown and each time the
 // request list or the server message window closes over it. Qt's own
 // activations (a message box closing, coming back from another program) are
-// not activations of the form. Closing the window by any way runs
-// Form_Unload.
+// not activations of the form. Closing the window by any way asks
+// Form_QueryUnload first, which may hold it open, and then runs Form_Unload.
 class frmWebAccess final : public QMainWindow, public ports::MainView {
  public:
   explicit frmWebAccess(platform::TwipsScale scale = platform::TwipsScale::ForScreen());

@@ -1,12 +1,16 @@
-#include "platform/batch/CurlHttpClient.h"
+#include "platform/curl/CurlHttpClient.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <optional>
 
 #include "HttpFront.h"
 #include "platform/curl/CurlTransfer.h"
+#include "programs/ProxyProcess.h"
+#include "support/ScratchFiles.h"
+#include "support/TestCertificates.h"
 
 namespace webaccess::platform::batch {
 namespace {
@@ -163,6 +167,43 @@ TEST_F(CurlClientTest, AReusedHandleCarriesNothingIntoTheNextRequest) {
   ASSERT_FALSE(seen_.empty());
   EXPECT_EQ(seen_.back().target, "/second");
   EXPECT_EQ(seen_.back().cookie, "");
+}
+
+// An untrusted certificate is a refusal on both paths, straight to the
+// server or through an https proxy, whose CONNECT answer is no page.
+TEST(CurlCertificate, AnUntrustedServerIsRefusedDirectAndThroughAProxy) {
+  const webaccess::testing::ScratchDirectory scratch("webaccess-curl-tls");
+  const webaccess::testing::TestCertificates certificates(scratch.path() + "/certificates");
+  sim::HttpFront front(0, "",
+                       certificates.Certificate(webaccess::testing::ServerCertificate::SelfSigned),
+                       certificates.Key());
+  ASSERT_TRUE(front.Bind(0));
+  front.Start([](const sim::SimRequest&) { return sim::SimReply{}; });
+  const programs::ProxyProcess proxy(scratch.path());
+  ASSERT_FALSE(proxy.Url().empty());
+  ::unsetenv("no_proxy");
+  for (const bool throughTheProxy : {false, true}) {
+    SCOPED_TRACE(throughTheProxy ? "through the proxy" : "direct");
+    if (throughTheProxy) ::setenv("https_proxy", proxy.Url().c_str(), 1);
+    CurlHttpClient client(5, 5);
+    std::optional<HttpAnswer> answer;
+    client.Get(front.BaseUrl() + "Zq3/V7Begin.asp", [&answer](const HttpAnswer& a) { answer = a; });
+    for (int i = 0; i < 100 && !answer; ++i) {
+      client.Wait(50);
+      client.Poll();
+    }
+    ASSERT_TRUE(answer);
+    EXPECT_FALSE(answer->answered);
+    EXPECT_TRUE(answer->certificateRefused) << answer->error;
+
+    CurlTransfer transfer(5);
+    const ports::TransferResult download =
+        transfer.Download(front.BaseUrl() + "Zq3/_ffffs/1234567ABC123.TXT",
+                          [](const char*, std::size_t) { return true; });
+    EXPECT_FALSE(download.ok);
+    EXPECT_TRUE(download.certificateRefused) << download.error;
+  }
+  ::unsetenv("https_proxy");
 }
 
 }  // namespace

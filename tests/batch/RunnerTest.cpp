@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -73,8 +75,8 @@ class RunnerTest : public ::testing::Test {
                                  {"Test Server", kBase},
                                  {"I.P. Address", kBase}},
                                 20};
-    runner_ = std::make_unique<Runner>(options, settings,
-                                       RunServices{*http_, *transfer_, clock_, terminal_});
+    runner_ = std::make_unique<Runner>(
+        options, settings, RunServices{*http_, *transfer_, clock_, terminal_, stopSignal_});
     return runner_->Run();
   }
 
@@ -95,6 +97,7 @@ class RunnerTest : public ::testing::Test {
   fs::path dir_;
   sim::SimOptions simOptions_;
   std::function<void(const std::string&)> onGet_;
+  std::function<int()> stopSignal_;
   VirtualClock clock_;
   RecordingTerminal terminal_;
   std::unique_ptr<sim::SimServer> sim_;
@@ -175,6 +178,66 @@ TEST_F(RunnerTest, TheTimeLimitEndsAsTheCloseBoxDoes) {
   EXPECT_LT(clock_.SteadyMilliseconds() - start, 5000 + 250);
   EXPECT_TRUE(fs::exists("INQUIRY.QDK"));
   EXPECT_FALSE(fs::exists("RESPONSE.QDK")) << "no empty response file is left";
+}
+
+// Between turns, a stop signal or a No to "TIRED OF WAITING?" ends the run
+// as the close box does; a pick-up under way finishes first.
+TEST_F(RunnerTest, StoppedBetweenTurnsItLeavesAsTheCloseBoxDoes) {
+  struct Case {
+    const char* name;
+    const char* stopAfter;  // a stop signal comes once a request for this was made (null: at once)
+    int signal;
+    bool answerNoToWaiting;  // and every download fails
+    int status;
+    const char* last;  // the last page request
+  };
+  const Case cases[] = {
+      {"SIGTERM during a wait", "ACTION=DONE", SIGTERM, false, kStoppedBySignal + SIGTERM,
+       "/Zq3/Reply.asp?ACTION=QUEUED&BATCH="},
+      {"SIGINT while the delete request is under way", "V7Delete", SIGINT, false,
+       kStoppedBySignal + SIGINT, "/Zq3/Reply.asp?ACTION=DELETED"},
+      {"No to TIRED OF WAITING? while every download fails", "", 0, true, kStoppedWaiting,
+       "/Zq3/Reply.asp?ACTION=COUNT&REPLY=OKAY"},
+      // The question is left unanswered: nothing is sent.
+      {"SIGINT at the order question", nullptr, SIGINT, false, kStoppedBySignal + SIGINT, nullptr},
+  };
+  for (const Case& c : cases) {
+    TearDown();
+    SetUp();
+    terminal_ = RecordingTerminal{};
+    WriteInquiries(2);
+    simOptions_.faults.clear();
+    for (int n = 1; c.answerNoToWaiting && n <= 100; ++n) {
+      simOptions_.faults.push_back({sim::FaultKind::Drop, sim::Page::File, n});
+    }
+    stopSignal_ = [this, &c] {
+      if (c.stopAfter == nullptr) return c.signal;
+      for (const auto& [url, cookie] : http_->requests) {
+        if (url.find(c.stopAfter) != std::string::npos) return c.signal;
+      }
+      return 0;
+    };
+    BatchOptions options;
+    options.answers = std::vector<bool>{true, !c.answerNoToWaiting};
+    options.commandLine = kCommandLine;
+    EXPECT_EQ(Run(options), c.status) << c.name << "\n" << terminal_.All();
+    const std::vector<std::string> targets = Targets();
+    EXPECT_EQ(targets.empty() ? "" : targets.back().substr(0, std::string(c.last).size()),
+              c.last ? c.last : "")
+        << c.name;
+    EXPECT_NE(terminal_.reported.back().find("ending as if the window were closed."),
+              std::string::npos)
+        << c.name;
+    // The responses stored are the ones the server deleted, and the order stays.
+    const bool deleted = c.stopAfter && std::string(c.stopAfter) == "V7Delete";
+    EXPECT_EQ(
+        terminal_.All().find("Status: Leaving once the pick-up has finished.") != std::string::npos,
+        deleted)
+        << c.name;
+    EXPECT_EQ(CountLines(ReadFile("AUDIT.QDK")), deleted ? 2u : 0u) << c.name;
+    EXPECT_EQ(fs::exists("RESPONSE.QDK"), deleted) << c.name;
+    EXPECT_TRUE(fs::exists("INQUIRY.QDK")) << c.name;
+  }
 }
 
 TEST_F(RunnerTest, RunsThatCannotGoOnEndWithTheReason) {

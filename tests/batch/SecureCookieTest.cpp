@@ -13,9 +13,9 @@
 
 #include "Fakes.h"
 #include "HttpFront.h"
-#include "platform/batch/CurlHttpClient.h"
 #include "platform/batch/NavigatingBrowser.h"
 #include "platform/curl/CurlCookies.h"
+#include "platform/curl/CurlHttpClient.h"
 #include "support/FakePlatform.h"
 #include "support/ScratchFiles.h"
 #include "support/TestCertificates.h"

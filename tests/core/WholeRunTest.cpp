@@ -2,6 +2,7 @@
 // order, the status line and the work files byte for byte.
 #include <gtest/gtest.h>
 
+#include "protocol/PageUrl.h"
 #include "support/Harness.h"
 
 namespace webaccess::testing {
@@ -291,24 +292,178 @@ TEST(WholeRun, AFailedDownloadLosesNothingAndIsRetriedAtTheNextOkay) {
 }
 
 TEST(WholeRun, ARefusedCertificateStopsTheRunWithNothingMoreSent) {
-  Harness h;
-  WriteFile("INQUIRY.QDK", InquiryLines(2));
-  int counts = 0;
-  // The server's certificate changes between the first and the second count.
-  h.browser.refuseCertificate = [&counts](const std::string& url) -> std::string {
-    return url.find("V7Count") != std::string::npos && ++counts == 2 ? "certificate has expired"
-                                                                     : "";
+  struct Case {
+    const char* name;
+    const char* refusedAt;           // the request whose server's certificate is refused,
+    int nth;                         // at its nth time; 0: at the download, by the transfer
+    std::vector<std::string> after;  // the requests after the batch
   };
-  h.RunOrder();
-  std::vector<std::string> expected = {kLogon, kMessage, kCount};
-  Batch(expected, "143015", 1, 2);
-  expected.push_back(kCount);
-  EXPECT_EQ(h.Requests(), expected);
-  const std::string text = "The server's certificate was refused: certificate has expired";
-  EXPECT_EQ(h.Display(), text);
-  EXPECT_TRUE(ReadFile("TRACE.QDK").ends_with(" " + text + "\r\n")) << ReadFile("TRACE.QDK");
-  EXPECT_EQ(h.timer.Interval(), 0);
-  EXPECT_TRUE(FileExists("INQUIRY.QDK"));
+  const Case cases[] = {
+      // The server's certificate changes between the first and the second count.
+      {"the second count", "V7Count", 2, {kCount}},
+      // The refusal comes inside the pass of the request's own sender.
+      {"the batch-done request", "ACTION=DONE", 1, {}},
+      {"the download", "", 0, {kCount, kCount}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h;
+    WriteFile("INQUIRY.QDK", InquiryLines(2));
+    int seen = 0;
+    h.browser.refuseCertificate = [&](const std::string& url) -> std::string {
+      const bool refused = url.find(c.refusedAt) != std::string::npos && ++seen == c.nth;
+      return refused ? "certificate has expired" : "";
+    };
+    if (c.nth == 0) {
+      h.transfer.source = [](const std::string&, std::string&) {
+        return ports::TransferResult{
+            .ok = false, .error = "certificate has expired", .certificateRefused = true};
+      };
+    }
+    h.RunOrder();
+    std::vector<std::string> expected = {kLogon, kMessage, kCount};
+    Batch(expected, "143015", 1, 2);
+    expected.insert(expected.end(), c.after.begin(), c.after.end());
+    EXPECT_EQ(h.Requests(), expected);
+    const std::string text = "The server's certificate was refused: certificate has expired";
+    EXPECT_EQ(h.Display(), text);
+    EXPECT_TRUE(ReadFile("TRACE.QDK").ends_with(" " + text + "\r\n")) << ReadFile("TRACE.QDK");
+    EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
+    EXPECT_EQ(h.form->Outcome(), app::RunOutcome::CertificateRefused);
+    EXPECT_EQ(h.timer.Interval(), 0);
+    EXPECT_TRUE(FileExists("INQUIRY.QDK"));
+  }
+}
+
+TEST(WholeRun, FailedDownloadsCountTowardTheTenMinuteQuestion) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(1));
+  h.server.failDownloads = 1000;
+  std::size_t downloadsBeforeTheQuestion = 0;
+  h.dialogs.whileOpen = [&] {
+    if (h.dialogs.asked.back().title == "TIRED OF WAITING?" && downloadsBeforeTheQuestion == 0) {
+      downloadsBeforeTheQuestion = h.transfer.urls.size();
+    }
+  };
+  h.dialogs.answers = {Answer::Yes};      // the order
+  h.dialogs.whenScriptEnds = Answer::No;  // then the question, again and again
+  h.Open();
+  h.form->cmdStart_Click();
+  h.RunUntilIdle(62);
+  // Tick 1 finds the batch not back yet; ticks 2 to 60 each fetch it in
+  // vain; the 61st asks.
+  EXPECT_EQ(downloadsBeforeTheQuestion, 59u);
+  EXPECT_EQ(h.server.deletes, 0);
+}
+
+TEST(WholeRun, AFailedRequestIsNamedOnlyWhileTheRunGoesOnWithNothingScheduled) {
+  const struct {
+    const char* name;
+    const char* unanswered;  // the page the server never answers
+    int ticks;               // the poll timer fires at most this often
+    bool named;
+  } cases[] = {{"the run has completed", "", 500, false},
+               {"a poll is to come", "", 0, false},
+               {"no answer is coming", "V7Message", 500, true}};
+  const std::string line = "Page request V7Message failed: HTTP status 500";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h;
+    WriteFile("INQUIRY.QDK", InquiryLines(1));
+    h.server.override = [&c](const std::string& url) -> std::optional<std::string> {
+      if (*c.unanswered && url.find(c.unanswered) != std::string::npos) return "";
+      return std::nullopt;
+    };
+    h.Open();
+    h.form->cmdStart_Click();
+    h.RunUntilIdle(c.ticks);
+    const std::string trace = ReadFile("TRACE.QDK");
+    const std::string shown = h.Display();
+    h.browser.Fail(std::string(kBase) + kMessage, "HTTP status 500");
+    EXPECT_EQ(ReadFile("TRACE.QDK") == trace, !c.named);
+    EXPECT_EQ(h.Display(), c.named ? line : shown);
+    EXPECT_EQ(h.form->Conversation().StoppedBecause(), c.named ? line : "");
+  }
+}
+
+TEST(WholeRun, ARecordTooLongToSendStopsTheRunNamingIt) {
+  const std::size_t before = std::string(kBase).size() + Record("143015", 1).substr(0, 43).size();
+  for (const std::size_t over : {0, 1}) {
+    Harness h;
+    const std::string record(protocol::kLongestUrl - before + over, 'A');
+    WriteFile("INQUIRY.QDK", record + "\r\n");
+    h.RunOrder();
+    EXPECT_EQ(h.server.received.size(), 1 - over);
+    EXPECT_EQ(h.form->Conversation().StoppedBecause(),
+              over ? "Page request V7Main failed: the request is too long to send (record 1, "
+                     "1000001 bytes)"
+                   : "");
+  }
+}
+
+// An Exit (Yes) or the close box while a pick-up is under way: the pick-up
+// finishes first, its responses stored and its delete request answered (or
+// failed), and the program then leaves in place of the run's next step.
+// Once the window is unloaded nothing more is sent.
+TEST(WholeRun, LeavingDuringAPickUpWaitsForItsEndThenSendsNothing) {
+  struct Case {
+    const char* name;
+    bool exit;  // Exit answered Yes; otherwise the close box
+    bool downloadFails;
+    bool deleteFails;  // the delete request is never answered, then fails
+  };
+  const Case cases[] = {
+      {"Exit during the conversion", true, false, false},
+      {"the close box during the conversion", false, false, false},
+      {"Exit during a download that fails", true, true, false},
+      {"the close box, then the delete request fails", false, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h;
+    WriteFile("INQUIRY.QDK", InquiryLines(1));
+    const auto leave = [&h, &c] { c.exit ? h.form->cmdExit_Click() : h.CloseBox(); };
+    h.transfer.source = [&](const std::string& url, std::string& bytes) {
+      // The click waits for the next event pass: the conversion's.
+      if (!c.downloadFails) {
+        h.queue.Post(leave);
+        return h.server.Download(url, bytes);
+      }
+      leave();
+      return ports::TransferResult{.ok = false, .error = "connection reset"};
+    };
+    h.server.override = [&c](const std::string& url) -> std::optional<std::string> {
+      if (c.deleteFails && url.find("V7Delete") != std::string::npos) return "";
+      return std::nullopt;
+    };
+    h.RunOrder();
+    if (c.deleteFails) {
+      EXPECT_FALSE(h.process.unloaded);
+      h.browser.Fail(std::string(kBase) + kDelete, "HTTP status 500");
+    }
+    EXPECT_TRUE(h.process.unloaded);
+    const auto& shown = h.view.displays;
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "Leaving once the pick-up has finished."),
+              shown.end());
+    std::vector<std::string> expected = {kLogon, kMessage, kCount};
+    Batch(expected, "143015", 1, 1);
+    expected.insert(expected.end(), {kCount, kCount});
+    if (!c.downloadFails) expected.push_back(kDelete);
+    EXPECT_EQ(h.Requests(), expected);
+    // Whatever comes after the unload sends nothing.
+    h.browser.Complete(h.server.Reply("ACTION=DELETED"));
+    h.RunUntilIdle();
+    EXPECT_EQ(h.Requests(), expected);
+    EXPECT_FALSE(h.timer.Running());
+
+    h.form->CloseWorkFiles();
+    EXPECT_EQ(ReadFile("RESPONSE.QDK"), c.downloadFails ? "" : ResponseLines(1, 1));
+    EXPECT_EQ(FileExists("RESPONSE.QDK"), !c.downloadFails);
+    EXPECT_EQ(ReadFile("AUDIT.QDK"),
+              c.downloadFails ? "" : AuditLine("12/07/2614:30:35", InquiryRecord(1)));
+    EXPECT_EQ(FileExists("INQUIRY.QDK"), !c.exit);
+    EXPECT_EQ(ReadFile("TRACE.QDK").find("Transactions complete"), std::string::npos);
+  }
 }
 
 TEST(WholeRun, RecordsAreEncodedWhereACharacterWouldChangeTheRequest) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <regex>
 
+#include "programs/Orders.h"
 #include "programs/ProgramRunTest.h"
 #include "programs/ProxyProcess.h"
 #include "support/TestCertificates.h"
@@ -17,20 +18,7 @@ using programs::BatchResult;
 
 constexpr const char* kCredentials = "1234567ABCD,ABC123,SECRET";
 
-std::string Pad(std::string text, std::size_t width) {
-  text.resize(width, ' ');
-  return text;
-}
-
-// An inquiry record of `length` characters: kind, name, plate, state, then a
-// tail of characters that must travel escaped (& % # + and a byte above 0x7E)
-// or as they are (blank, !, =, |, <, >).
-std::string Record(int n, std::size_t length) {
-  std::string record = std::to_string(n % 10) + Pad("NAME " + std::to_string(n), 19) +
-                       Pad("PLT" + std::to_string(n), 15) + "CA" + "A&B %41 #1 +2 =!|<>\xE9";
-  record.resize(length, '.');
-  return record;
-}
+constexpr auto Record = programs::InquiryRecord;
 
 // What the server receives for a line of the inquiry file: lines of 56 or
 // more characters, a line of exactly 56 with "00" appended.
@@ -93,10 +81,7 @@ class E2e : public programs::ProgramRunTest {
  protected:
   E2e() : ProgramRunTest("webaccess-e2e") {}
 
-  void WriteInquiry(const std::vector<std::string>& lines) {
-    std::ofstream out(dir_ / "INQUIRY.QDK", std::ios::binary);
-    for (const std::string& line : lines) out << line << "\r\n";
-  }
+  void WriteInquiry(const std::vector<std::string>& lines) { programs::WriteInquiry(dir_, lines); }
 
   // Runs the client, bounded by its own time limit; whatever it prints
   // never shows a password.
@@ -119,10 +104,8 @@ class E2e : public programs::ProgramRunTest {
 };
 
 TEST_F(E2e, AnOrderOfTwentyFiveGoesInBatchesOfTenTenAndFive) {
-  std::vector<std::string> lines;
-  for (int n = 1; n <= 25; ++n) lines.push_back(Record(n, n % 5 == 0 ? 56 : 60 + n % 3));
-  lines.insert(lines.begin() + 3, std::string(55, 'S'));  // counted, never sent
-  lines.insert(lines.begin() + 7, "");
+  // A line too short to send is counted, never sent.
+  const std::vector<std::string> lines = programs::TwentyFiveRecordOrder();
   WriteInquiry(lines);
   StartSim();
   const BatchResult run = Batch({"--yes", kCredentials});

@@ -45,17 +45,23 @@ TEST(CaFile, TheVariableNamesAReadableFileOrNothing) {
   testing::WriteFile("authority.pem", "-----BEGIN CERTIFICATE-----\n");
   const std::string readable = scratch.path() + "/authority.pem";
   const std::string missing = scratch.path() + "/missing.pem";
-  for (const char* value :
-       {static_cast<const char*>(nullptr), "", readable.c_str(), missing.c_str()}) {
-    const auto getenv = [value](const char* name) {
-      return std::string(name) == kCaFileVariable ? value : nullptr;
+  const struct {
+    const char* value;
+    bool taken;
+  } cases[] = {{nullptr, true},
+               {"", true},
+               {readable.c_str(), true},
+               {missing.c_str(), false},
+               {scratch.path().c_str(), false}};  // a folder
+  for (const auto& c : cases) {
+    const auto getenv = [&c](const char* name) {
+      return std::string(name) == kCaFileVariable ? c.value : nullptr;
     };
     std::string caFile = "before";
     std::string error;
-    const bool missingFile = value == missing.c_str();
-    EXPECT_EQ(ReadCaFileSetting(getenv, caFile, error), !missingFile);
-    EXPECT_EQ(caFile, value != nullptr ? value : "");
-    EXPECT_EQ(error.find("WEBACCESS_CA_FILE"), missingFile ? 0u : std::string::npos) << error;
+    EXPECT_EQ(ReadCaFileSetting(getenv, caFile, error), c.taken) << c.value;
+    EXPECT_EQ(caFile, c.value != nullptr ? c.value : "");
+    EXPECT_EQ(error.find("WEBACCESS_CA_FILE"), c.taken ? std::string::npos : 0u) << error;
   }
 }
 

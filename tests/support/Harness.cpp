@@ -36,7 +36,7 @@ Harness::Harness(std::string commandLine) {
                                {"Test Server", kTestBase},
                                {"I.P. Address", kIpBase}}};
   form = std::make_unique<app::MainForm>(platform, settings, std::move(commandLine));
-  process.onUnload = [this] { form->Form_Unload(); };
+  process.onUnload = [this] { CloseBox(); };
 }
 
 void Harness::Open() {
@@ -48,6 +48,10 @@ void Harness::RunOrder() {
   Open();
   form->cmdStart_Click();
   RunUntilIdle();
+}
+
+void Harness::CloseBox() {
+  if (!form->Form_QueryUnload()) form->Form_Unload();
 }
 
 void Harness::Tick() {

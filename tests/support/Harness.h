@@ -37,6 +37,9 @@ class Harness : public FakePlatform {
   void RunUntilIdle(int maxTicks = 500);
   // Fires the wait timer once, moving virtual time to its tick.
   void Tick();
+  // The window's close box, as the toolkit runs it: the form may hold the
+  // window open. Unloading the main window comes here too.
+  void CloseBox();
 
   // The requests made, each without the base URL.
   std::vector<std::string> Requests() const;

@@ -43,6 +43,7 @@ const char* const kRecord = "A123456789SMITH JOHN         D1234567     19600101A
 class RecordingEvents final : public ui::WindowEvents {
  public:
   void Form_Activate() override { calls << QStringLiteral("Form_Activate"); }
+  bool Form_QueryUnload() override { return false; }
   void Form_Unload() override { calls << QStringLiteral("Form_Unload"); }
   void cmdStart_Click() override { calls << QStringLiteral("cmdStart_Click"); }
   void cmdExit_Click() override { calls << QStringLiteral("cmdExit_Click"); }

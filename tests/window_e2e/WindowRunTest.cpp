@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -14,8 +15,10 @@
 #include <QTemporaryDir>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <QWindow>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "SimProcess.h"
 #include "WindowProgram.h"
@@ -336,7 +339,7 @@ TEST_F(WindowRun, ARequestTheServerRefusesIsNamedInTheTraceAndTheEnginePageShows
   EXPECT_TRUE(Window().WebBrowser().View()->url().path().endsWith(QStringLiteral("V7Main.asp")));
   const qsizetype sent = sim_->Requests().size();
   EXPECT_FALSE(WaitUntil([&] { return sim_->Requests().size() > sent; }, 1s));
-  EXPECT_EQ(Window().cmdExit()->text(), QStringLiteral("STOP"));
+  EXPECT_EQ(Window().cmdExit()->text(), QStringLiteral("Exit"));
   EXPECT_TRUE(modals.Unexpected().isEmpty()) << qPrintable(modals.Unexpected().join(u'\n'));
 }
 
@@ -402,6 +405,62 @@ TEST_F(WindowRun, WithoutCredentialsTheUserLogsOnInTheServersPage) {
   EXPECT_FALSE(QFile::exists(QStringLiteral("INQUIRY.QDK")));
   EXPECT_EQ(ReadFile("TRACE.QDK").find("Logging on to Server"), std::string::npos);
 }
+
+// An Exit (Yes) or the close box while the download holds the window: the
+// click comes at the first event pass of the conversion, and the program
+// leaves only once the responses are stored and the server has answered
+// their deletion. Nothing goes out after that.
+class WindowLeave : public WindowRun, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(WindowLeave, DuringAHeldDownloadTheResponsesAreStoredFirst) {
+  const bool exit = GetParam();
+  const std::vector<std::string> records{Record(1, 60), Record(2, 60)};
+  WriteInquiry(records);
+  StartSim({QStringLiteral("--hold-file-ms"), QStringLiteral("1500")});
+  ModalScript modals(90s);
+  ASSERT_NO_FATAL_FAILURE(StartProgram(kCredentials, modals));
+  if (exit) modals.AnswerBox(QStringLiteral("Yes"));
+  Window().cmdStart()->click();
+  // The download blocks this thread: another one clicks meanwhile.
+  std::thread user([this, exit] {
+    const auto until = std::chrono::steady_clock::now() + kRunLimit;
+    while (sim_->Requests().filter(QStringLiteral("/_ffffs/")).isEmpty() &&
+           std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(20ms);
+    }
+    QPushButton* button = Window().cmdExit();
+    if (exit) {
+      QMetaObject::invokeMethod(
+          button, [button] { button->click(); }, Qt::QueuedConnection);
+    } else {
+      QCoreApplication::postEvent(Window().windowHandle(), new QCloseEvent);
+    }
+  });
+  const bool left = WaitUntil([&] { return !Window().isVisible(); }, kRunLimit);
+  user.join();
+  ASSERT_TRUE(left) << "status: " << qPrintable(Window().lblDisplay()->text());
+  EXPECT_EQ(Window().lblDisplay()->text(),
+            QStringLiteral("Leaving once the pick-up has finished."));
+  EXPECT_TRUE(modals.Unexpected().isEmpty()) << qPrintable(modals.Unexpected().join(u'\n'));
+  program_->CloseWorkFiles();
+
+  // The delete request went out once the download was stored, and its
+  // answer was the last request.
+  const QStringList requests = sim_->Requests();
+  ASSERT_GE(requests.size(), 3);
+  EXPECT_TRUE(requests[requests.size() - 3].contains(QStringLiteral("/_ffffs/")));
+  EXPECT_EQ(requests.mid(requests.size() - 2),
+            (QStringList{QStringLiteral("/Zq3/V7Delete.asp?ACTION="),
+                         QStringLiteral("/Zq3/Reply.asp?ACTION=DELETED")}));
+  EXPECT_EQ(ReadFile("RESPONSE.QDK"), ResponseLines(1, records[0]) + ResponseLines(2, records[1]));
+  ExpectAudit({AuditTail("ABC123", records[0]), AuditTail("ABC123", records[1])});
+  EXPECT_EQ(QFile::exists(QStringLiteral("INQUIRY.QDK")), !exit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Leaving, WindowLeave, ::testing::Values(true, false),
+                         [](const auto& param) {
+                           return std::string(param.param ? "Exit" : "CloseBox");
+                         });
 
 // The server over https, with one certificate per row; the program trusts
 // the private authority through WEBACCESS_CA_FILE only.

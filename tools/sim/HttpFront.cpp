@@ -125,6 +125,7 @@ void HttpFront::Serve(const httplib::Request& request, httplib::Response& respon
   }
   if (delayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_));
   const SimReply reply = handler_({request.target, request.get_header_value("Cookie")});
+  if (reply.holdMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.holdMs));
 
   if (reply.delivery == SimReply::Delivery::Drop) {
     DropConnection(request.local_port, request.remote_port);

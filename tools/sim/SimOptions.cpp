@@ -87,8 +87,10 @@ struct Parser {
                options.faults.push_back(point);
              }
            },
-           help)
+           std::string(help) + " (repeatable)")
         ->type_name("STEP")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false)
         ->check(Check(
             [](const std::string& text) -> std::string {
@@ -118,8 +120,10 @@ struct Parser {
                    colon == std::string::npos ? "17" : text.substr(colon + 1);
              }
            },
-           "the Nth record received gets an <ERR> piece (code 17)")
+           "the Nth record received gets an <ERR> piece (code 17;\nrepeatable)")
         ->type_name("N[:CODE]")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false)
         ->check(Check(
             [](const std::string& text) -> std::string {
@@ -133,10 +137,14 @@ struct Parser {
     app.add_option("--message", options.messages,
                    "a server message, answered by V7Message (repeatable)")
         ->type_name("TEXT")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false);
     app.add_option("--file-message", options.fileMessages,
                    "a <MESG> piece in the first response file (repeatable)")
         ->type_name("TEXT")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false);
     app.add_option_function<std::string>(
            "--error", [this](const std::string& code) { options.error = code; },
@@ -157,6 +165,8 @@ struct Parser {
           "redirect to a page that redirects to itself");
     Number("--uri-limit", options.uriLimit, 1, "answer 414 to a request target longer than this");
     Number("--delay-ms", options.delayMs, 0, "wait before every answer");
+    Number("--hold-file-ms", options.holdFileMs, 0,
+           "wait this long more before the response file's answer");
     Number("--exit-after", options.exitAfter, 1, "end the process after answering N requests");
     app.add_option("--log", options.logFile, "append each request target to FILE")
         ->type_name("FILE");

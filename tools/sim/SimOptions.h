@@ -42,9 +42,10 @@ struct SimOptions {
   int pickupRounds = 1;                    // the pick-up that completes
   bool requireCookie = false;
   std::vector<FaultPoint> faults;
-  int delayMs = 0;    // before every answer
-  int exitAfter = 0;  // the process ends after answering this many requests; 0 never
-  int uriLimit = 0;   // a longer request target is answered 414 and has no effect; 0 no limit
+  int delayMs = 0;     // before every answer
+  int holdFileMs = 0;  // before the response file's answer, on top of delayMs
+  int exitAfter = 0;   // the process ends after answering this many requests; 0 never
+  int uriLimit = 0;    // a longer request target is answered 414 and has no effect; 0 no limit
   std::string logFile;
   double lifetimeSeconds = 3600;  // the process ends by itself after this; 0 never
   std::string tlsCert;            // with tlsKey: serve https with this certificate

@@ -291,6 +291,7 @@ SimReply SimServer::File(const Target& target) const {
   SimReply reply;
   reply.contentType = "text/plain";
   reply.body = BuildResponseFile(*prepared_);
+  reply.holdMs = options_.holdFileMs;
   return reply;
 }
 

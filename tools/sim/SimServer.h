@@ -31,6 +31,7 @@ struct SimReply {
   std::string body;
   Delivery delivery = Delivery::Normal;
   bool exitAfter = false;  // the process ends once this answer is out
+  int holdMs = 0;          // waits this long before it goes out
 };
 
 // The server's side of the conversation, without sockets. Every page

@@ -61,6 +61,8 @@ ports::TransferResult CurlTransfer::Download(const std::string& url, const Sink&
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // Behind an https proxy, its answer to CONNECT is no part of the server's.
+  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   // Without progress for a minute, the server is gone.
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
@@ -73,7 +75,9 @@ ports::TransferResult CurlTransfer::Download(const std::string& url, const Sink&
   const CURLcode code = curl_easy_perform(h);
   if (state.stopped) return {false, "the download could not be stored"};
   if (code != CURLE_OK) {
-    return {false, errorText[0] != '\0' ? std::string(errorText) : curl_easy_strerror(code)};
+    return {.ok = false,
+            .error = errorText[0] != '\0' ? std::string(errorText) : curl_easy_strerror(code),
+            .certificateRefused = code == CURLE_PEER_FAILED_VERIFICATION};
   }
   long status = 0;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);

@@ -12,10 +12,12 @@ inline constexpr const char* kCaFileVariable = "WEBACCESS_CA_FILE";
 
 // Reads the variable through `getenv`. `caFile` becomes its value, empty
 // when it is unset or empty. False, with `error` naming the variable, when
-// it names a file that cannot be read.
+// it names a file that cannot be read, or a folder.
 bool ReadCaFileSetting(const std::function<const char*(const char*)>& getenv, std::string& caFile,
                        std::string& error);
 
+// With OpenSSL, on Linux (on Windows, CryptoAPI's CertificateRefusal in
+// CertificateCheckWin32.h checks a server against the system and the file).
 // True when the certificate chain (PEM, the server's own certificate first)
 // verifies against the authorities of `caFile` alone: signed by one of them,
 // within its dates, fit for a TLS server and issued for `host` (a name or a

@@ -1,4 +1,4 @@
-#include "platform/batch/CurlHttpClient.h"
+#include "platform/curl/CurlHttpClient.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -136,6 +136,11 @@ std::uint64_t CurlHttpClient::Get(const std::string& url, Done done) {
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  // Behind an https proxy, its answer to CONNECT ("200 Connection
+  // established") would otherwise reach the header callback as if it were
+  // the server's, and a handshake the server's certificate failed after it
+  // would read as an answered page.
+  curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
