@@ -8,7 +8,7 @@
 #include "app/Credentials.h"
 #include "app/RunOutcome.h"
 #include "app/WindowLayout.h"
-#include "app/ports/Platform.h"
+#include "ports/Platform.h"
 #include "files/WorkFiles.h"
 #include "protocol/Reply.h"
 

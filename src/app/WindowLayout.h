@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "app/ports/Browser.h"
-#include "app/ports/MainView.h"
-#include "app/ports/Screen.h"
+#include "ports/Browser.h"
+#include "ports/MainView.h"
+#include "ports/Screen.h"
 
 namespace webaccess::app {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/ports/Dialogs.h"
-#include "app/ports/MainView.h"
-#include "app/ports/Process.h"
-#include "app/ports/Screen.h"
+#include "ports/Dialogs.h"
+#include "ports/MainView.h"
+#include "ports/Process.h"
+#include "ports/Screen.h"
 #include "batch/Terminal.h"
 
 namespace webaccess::batch {

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "app/MainForm.h"
-#include "app/ports/Clock.h"
-#include "app/ports/Transfer.h"
+#include "ports/Clock.h"
+#include "ports/Transfer.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchPlatform.h"
 #include "batch/Terminal.h"

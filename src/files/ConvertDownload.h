@@ -3,7 +3,7 @@
 #include <functional>
 #include <string_view>
 
-#include "app/ports/Clock.h"
+#include "ports/Clock.h"
 #include "files/WorkFiles.h"
 
 namespace webaccess::files {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/ports/Transfer.h"
+#include "ports/Transfer.h"
 #include "files/Channels.h"
 
 namespace webaccess::files {

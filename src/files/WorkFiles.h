@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ports/Clock.h"
+#include "ports/Clock.h"
 #include "files/Channels.h"
 
 namespace webaccess::files {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "app/ports/Platform.h"
+#include "ports/Platform.h"
 #include "platform/curl/CurlTransfer.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtEventPump.h"

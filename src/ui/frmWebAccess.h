@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/ports/MainView.h"
+#include "ports/MainView.h"
 #include "platform/qt/QtWaitTimer.h"
 #include "platform/qt/QtWebEngineBrowser.h"
 #include "platform/qt/Twips.h"

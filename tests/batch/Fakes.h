@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "SimServer.h"
-#include "app/ports/Transfer.h"
+#include "ports/Transfer.h"
 #include "batch/Terminal.h"
 #include "platform/batch/HttpClient.h"
 #include "support/FakePlatform.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ports/Platform.h"
+#include "ports/Platform.h"
 
 namespace webaccess::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ports/Transfer.h"
+#include "ports/Transfer.h"
 
 namespace webaccess::testing {
 

@@ -4,9 +4,9 @@
 #include <deque>
 #include <functional>
 
-#include "app/ports/Clock.h"
-#include "app/ports/EventPump.h"
-#include "app/ports/WaitTimer.h"
+#include "ports/Clock.h"
+#include "ports/EventPump.h"
+#include "ports/WaitTimer.h"
 
 namespace webaccess::platform::batch {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ports/Browser.h"
+#include "ports/Browser.h"
 #include "platform/batch/EventLoop.h"
 #include "platform/batch/HttpClient.h"
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ports/Transfer.h"
+#include "ports/Transfer.h"
 #include "platform/curl/CurlCookies.h"
 
 namespace webaccess::platform {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ports/Dialogs.h"
+#include "ports/Dialogs.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ports/EventPump.h"
+#include "ports/EventPump.h"
 
 namespace webaccess::platform {
 

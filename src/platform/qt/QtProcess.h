@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <string>
 
-#include "app/ports/Process.h"
+#include "ports/Process.h"
 
 class QWidget;
 

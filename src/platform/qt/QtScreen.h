@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ports/Screen.h"
+#include "ports/Screen.h"
 
 namespace webaccess::platform {
 

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "app/ports/WaitTimer.h"
+#include "ports/WaitTimer.h"
 
 namespace webaccess::platform {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "app/ports/Browser.h"
+#include "ports/Browser.h"
 #include "platform/qt/EngineCookies.h"
 #include "platform/qt/Twips.h"
 

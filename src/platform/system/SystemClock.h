@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ports/Clock.h"
+#include "ports/Clock.h"
 
 namespace webaccess::platform {
 

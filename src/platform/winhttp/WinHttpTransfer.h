@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ports/Transfer.h"
+#include "ports/Transfer.h"
 #include "platform/winhttp/WinHttpNetwork.h"
 
 namespace webaccess::platform {

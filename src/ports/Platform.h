@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/ports/Browser.h"
-#include "app/ports/Clock.h"
-#include "app/ports/Dialogs.h"
-#include "app/ports/EventPump.h"
-#include "app/ports/MainView.h"
-#include "app/ports/Process.h"
-#include "app/ports/Screen.h"
-#include "app/ports/Transfer.h"
-#include "app/ports/WaitTimer.h"
+#include "ports/Browser.h"
+#include "ports/Clock.h"
+#include "ports/Dialogs.h"
+#include "ports/EventPump.h"
+#include "ports/MainView.h"
+#include "ports/Process.h"
+#include "ports/Screen.h"
+#include "ports/Transfer.h"
+#include "ports/WaitTimer.h"
 
 namespace webaccess::ports {
 
