@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang into build/fuzz and runs each for a
+# Builds the libFuzzer targets with clang (preset fuzz) and runs each for a
 # bounded time, starting from its corpus (fuzz/corpus/<target>) and the inputs
 # that once broke the code (fuzz/regressions/<target>). Stops with an error at
 # the first crash, hang, sanitizer report, broken invariant or memory blow-up;
@@ -15,9 +15,8 @@ seconds=${1:-8}
 build=build/fuzz
 targets=(reply_dispatcher reply_parse convert_download credentials inquiry_reader request_items)
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DWEBACCESS_CORE_ONLY=ON -DWEBACCESS_FUZZ=ON -DWEBACCESS_WARNINGS_AS_ERRORS=ON >/dev/null
-cmake --build "$build" -j 2 --target "${targets[@]/#/fuzz_}"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j 2 --target "${targets[@]/#/fuzz_}"
 
 # The targets write their work files into scratch directories of their own;
 # in memory when /dev/shm is there, since every input writes and syncs files.
