@@ -59,7 +59,7 @@ const char* FindFirstOf(const char* begin, std::size_t size, Bytes... wanted) {
 }  // namespace
 
 LineReader::LineReader(const std::string& name, LineEnds ends)
-    : name_(name), ends_(ends), buffer_(kBufferSize) {
+    : name_(name), ends_(ends), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
   file_ = os::File::Open(name, os::File::Mode::Read);
   if (!file_.IsOpen()) ThrowWorkFileError("open", name_);
 }
@@ -70,7 +70,7 @@ bool LineReader::Fill() {
   if (eof_) return false;
   pos_ = 0;
   len_ = 0;
-  const std::ptrdiff_t got = file_.Read(buffer_.data(), buffer_.size());
+  const std::ptrdiff_t got = file_.Read(buffer_.get(), kBufferSize);
   if (got < 0) ThrowWorkFileError("read", name_);
   if (got == 0) {
     eof_ = true;
@@ -130,7 +130,7 @@ inline void LineReader::TakeLine(const char* begin, const char* end, std::string
 bool LineReader::ReadLineView(std::string_view& line, char a, char b, bool& holds) {
   if (ends_ == LineEnds::CrOrCrLf && !AtEnd()) {
     // One pass finds the line end and tells whether either byte comes before it.
-    const char* begin = buffer_.data() + pos_;
+    const char* begin = buffer_.get() + pos_;
     const char* hit = FindFirstOf(begin, len_ - pos_, '\r', a, b);
     if (hit != nullptr && *hit == '\r') {
       holds = false;
@@ -145,7 +145,7 @@ bool LineReader::ReadLineView(std::string_view& line, char a, char b, bool& hold
 
 bool LineReader::ReadLineView(std::string_view& line) {
   if (AtEnd()) return false;
-  const char* begin = buffer_.data() + pos_;
+  const char* begin = buffer_.get() + pos_;
   const char* end = FindLineEnd(begin, len_ - pos_);
   if (end != nullptr) {
     TakeLine(begin, end, line);
@@ -155,7 +155,7 @@ bool LineReader::ReadLineView(std::string_view& line) {
   carry_.assign(begin, len_ - pos_);
   pos_ = len_;
   while (Fill()) {
-    begin = buffer_.data();
+    begin = buffer_.get();
     end = FindLineEnd(begin, len_);
     if (end == nullptr) {
       carry_.append(begin, len_);
@@ -178,11 +178,11 @@ const char* FindEitherByte(const char* begin, std::size_t size, char a, char b) 
 bool FileHoldsCr(const std::string& name) {
   os::File file = os::File::Open(name, os::File::Mode::Read);
   if (!file.IsOpen()) return false;
-  std::vector<char> buffer(kBufferSize);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
   for (;;) {
-    const std::ptrdiff_t got = file.Read(buffer.data(), buffer.size());
+    const std::ptrdiff_t got = file.Read(buffer.get(), kBufferSize);
     if (got <= 0) return false;
-    if (std::memchr(buffer.data(), '\r', static_cast<std::size_t>(got)) != nullptr) return true;
+    if (std::memchr(buffer.get(), '\r', static_cast<std::size_t>(got)) != nullptr) return true;
   }
 }
 

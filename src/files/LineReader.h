@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "os/FileSystem.h"
 
@@ -45,7 +45,7 @@ class LineReader {
   std::string name_;
   LineEnds ends_;
   os::File file_;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;  // not cleared: only the bytes up to len_ are read
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
   bool eof_ = false;
