@@ -72,7 +72,13 @@ class Converter {
       recordBegun_ = true;
       errorCode_ = "00";
       const std::string_view header = Mid(piece, 5, std::string_view::npos);
-      AssignAuditStamp(pendingAudit_, clock_.Now());
+      // The stamp is worked out again only when the time has moved on.
+      const platform::LocalTime now = clock_.Now();
+      if (now != stampTime_) {
+        stampTime_ = now;
+        AssignAuditStamp(stamp_, now);
+      }
+      pendingAudit_ = stamp_;
       pendingAudit_ += userId_;
       pendingAudit_ += Mid(header, 45, 2);
       pendingAudit_ += Mid(header, 20, 15);
@@ -119,6 +125,8 @@ class Converter {
   bool completedSeen_ = false;
   std::string pendingAudit_;
   std::string errorCode_;
+  platform::LocalTime stampTime_{0, 0, 0, 0, 0, 0};  // no real time: the first header sets it
+  std::string stamp_;
 };
 
 }  // namespace
