@@ -157,11 +157,27 @@ bool ConvertDownload(WorkFiles& files, const platform::Clock& clock, std::string
   // Most lines are a single body piece: no LF that would split them, no '<'
   // that could begin a tag.
   bool special = true;
-  while (lfLines ? download.ReadLineView(line) : download.ReadLineView(line, '\n', '<', special)) {
+  // Such lines, ended by CR LF and not empty, are written as they stand in
+  // the file: a run of them read one after another goes out in one piece.
+  std::string_view run;
+  for (;;) {
+    const std::string_view plain = lfLines ? std::string_view{} : download.ReadPlainLine('<');
+    if (plain.empty()) {
+      response.Write(run);
+      run = {};
+      if (!(lfLines ? download.ReadLineView(line)
+                    : download.ReadLineView(line, '\n', '<', special))) {
+        break;
+      }
+    }
     const std::int64_t now = clock.CoarseMilliseconds();
     if (now - lastPass >= kEventSliceMs) {
       passEvents();
       lastPass = now;
+    }
+    if (!plain.empty()) {
+      run = run.empty() ? plain : std::string_view(run.data(), run.size() + plain.size());
+      continue;
     }
     if (lfLines) {
       converter.HandlePiece(line);

@@ -1,5 +1,7 @@
 #include "files/LineReader.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -70,6 +72,7 @@ bool LineReader::Fill() {
   if (eof_) return false;
   pos_ = 0;
   len_ = 0;
+  maskBlock_ = kNoBlock;
   const std::ptrdiff_t got = file_.Read(buffer_.get(), kBufferSize);
   if (got < 0) ThrowWorkFileError("read", name_);
   if (got == 0) {
@@ -131,16 +134,74 @@ bool LineReader::ReadLineView(std::string_view& line, char a, char b, bool& hold
   if (ends_ == LineEnds::CrOrCrLf && !AtEnd()) {
     // One pass finds the line end and tells whether either byte comes before it.
     const char* begin = buffer_.get() + pos_;
+    const char* const end = buffer_.get() + len_;
     const char* hit = FindFirstOf(begin, len_ - pos_, '\r', a, b);
     if (hit != nullptr && *hit == '\r') {
       holds = false;
       TakeLine(begin, hit, line);
       return true;
     }
+    // Either byte comes first: the line end lies beyond it.
+    if (hit != nullptr) {
+      const auto size = static_cast<std::size_t>(end - hit);
+      if (const auto* cr = static_cast<const char*>(std::memchr(hit, '\r', size))) {
+        holds = true;
+        TakeLine(begin, cr, line);
+        return true;
+      }
+    }
   }
   if (!ReadLineView(line)) return false;
   holds = FindEitherByte(line.data(), line.size(), a, b) != nullptr;
   return true;
+}
+
+std::uint64_t LineReader::LineByteMask(std::size_t block, char other) {
+  if (block == maskBlock_ && other == maskOther_) return mask_;
+  const char* const p = buffer_.get() + block;
+  const std::size_t size = std::min<std::size_t>(64, len_ - block);
+  std::uint64_t mask = 0;
+#if defined(__SSE2__)
+  if (size == 64) {
+    for (int i = 0; i < 4; ++i) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      const __m128i match = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                                      _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+                                         _mm_cmpeq_epi8(bytes, _mm_set1_epi8(other)));
+      mask |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(match))} << (16 * i);
+    }
+  } else
+#endif
+  {
+    for (std::size_t i = 0; i < size; ++i) {
+      if (p[i] == '\r' || p[i] == '\n' || p[i] == other) mask |= std::uint64_t{1} << i;
+    }
+  }
+  maskBlock_ = block;
+  maskOther_ = other;
+  mask_ = mask;
+  return mask;
+}
+
+std::string_view LineReader::ReadPlainLine(char other) {
+  if (ends_ != LineEnds::CrOrCrLf || pos_ >= len_) return {};
+  // The line ends at the first CR, LF or `other` from the read position.
+  std::size_t block = pos_ & ~std::size_t{63};
+  std::uint64_t bits = LineByteMask(block, other) >> (pos_ - block);
+  std::size_t from = pos_;
+  while (bits == 0) {
+    block += 64;
+    if (block >= len_) return {};
+    bits = LineByteMask(block, other);
+    from = block;
+  }
+  const char* const begin = buffer_.get() + pos_;
+  const char* const hit = buffer_.get() + from + std::countr_zero(bits);
+  const char* const end = buffer_.get() + len_;
+  if (hit == begin || *hit != '\r' || end - hit < 2 || hit[1] != '\n') return {};
+  const auto size = static_cast<std::size_t>(hit + 2 - begin);
+  pos_ += size;
+  return {begin, size};
 }
 
 bool LineReader::ReadLineView(std::string_view& line) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,6 +34,13 @@ class LineReader {
   // The same, and `holds` tells whether the line holds byte `a` or byte `b`
   // (neither of them CR).
   bool ReadLineView(std::string_view& line, char a, char b, bool& holds);
+  // With CR or CR LF line ends: the next line with its line end, as it
+  // stands in the file and without a copy, when it ends in CR LF, is not
+  // empty and holds no other CR, no LF and no byte `other`. Empty when the
+  // next line is not such a line or does not lie whole in what has been read
+  // so far: this never reads more, so the lines it hands out one after
+  // another stay valid, side by side, until the next ReadLine or ReadLineView.
+  std::string_view ReadPlainLine(char other);
 
  private:
   bool Fill();  // reads more bytes; false at the end of the file
@@ -41,6 +49,10 @@ class LineReader {
   void TakeLine(const char* begin, const char* end, std::string_view& line);
   // After a CR that ends a line, skips the LF that may follow it.
   void SkipLfAfterCr();
+  // Bit i is set where the buffer's byte at `block` + i (a multiple of 64)
+  // is CR, LF or `other`; kept for the next call, which most often asks for
+  // the same block.
+  std::uint64_t LineByteMask(std::size_t block, char other);
 
   std::string name_;
   LineEnds ends_;
@@ -50,6 +62,10 @@ class LineReader {
   std::size_t len_ = 0;
   bool eof_ = false;
   std::string carry_;  // a line that does not lie whole in the buffer
+  std::size_t maskBlock_ = kNoBlock;
+  char maskOther_ = 0;
+  std::uint64_t mask_ = 0;
+  static constexpr std::size_t kNoBlock = ~std::size_t{0};
 };
 
 // The first byte of [begin, begin + size) that is `a` or `b`, or nullptr.
