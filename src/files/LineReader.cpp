@@ -156,8 +156,7 @@ bool LineReader::ReadLineView(std::string_view& line, char a, char b, bool& hold
   return true;
 }
 
-std::uint64_t LineReader::LineByteMask(std::size_t block, char other) {
-  if (block == maskBlock_ && other == maskOther_) return mask_;
+void LineReader::LoadMask(std::size_t block, char other) {
   const char* const p = buffer_.get() + block;
   const std::size_t size = std::min<std::size_t>(64, len_ - block);
   std::uint64_t mask = 0;
@@ -180,19 +179,20 @@ std::uint64_t LineReader::LineByteMask(std::size_t block, char other) {
   maskBlock_ = block;
   maskOther_ = other;
   mask_ = mask;
-  return mask;
 }
 
 std::string_view LineReader::ReadPlainLine(char other) {
   if (ends_ != LineEnds::CrOrCrLf || pos_ >= len_) return {};
   // The line ends at the first CR, LF or `other` from the read position.
   std::size_t block = pos_ & ~std::size_t{63};
-  std::uint64_t bits = LineByteMask(block, other) >> (pos_ - block);
+  if (block != maskBlock_ || other != maskOther_) LoadMask(block, other);
+  std::uint64_t bits = mask_ >> (pos_ - block);
   std::size_t from = pos_;
   while (bits == 0) {
     block += 64;
     if (block >= len_) return {};
-    bits = LineByteMask(block, other);
+    LoadMask(block, other);
+    bits = mask_;
     from = block;
   }
   const char* const begin = buffer_.get() + pos_;

@@ -49,10 +49,10 @@ class LineReader {
   void TakeLine(const char* begin, const char* end, std::string_view& line);
   // After a CR that ends a line, skips the LF that may follow it.
   void SkipLfAfterCr();
-  // Bit i is set where the buffer's byte at `block` + i (a multiple of 64)
-  // is CR, LF or `other`; kept for the next call, which most often asks for
-  // the same block.
-  std::uint64_t LineByteMask(std::size_t block, char other);
+  // Sets mask_: bit i where the buffer's byte at `block` + i (a multiple of
+  // 64) is CR, LF or `other`. Most lines end in the block where the one
+  // before them ended, so the mask is kept for the next line.
+  void LoadMask(std::size_t block, char other);
 
   std::string name_;
   LineEnds ends_;
