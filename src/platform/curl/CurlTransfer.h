@@ -15,7 +15,8 @@ namespace webaccess::platform {
 // stand in a URL (blanks, control bytes, bytes above 0x7E) are escaped.
 // One handle serves every download, so its connection to the server stays
 // open for the next one. The server's certificate is verified: against the
-// system's authorities, and also against a CA file when one is given.
+// system's authorities, and also against a CA file when one is given. The
+// CA file and the cookies are set before the first download.
 class CurlTransfer : public Transfer {
  public:
   // Gives the Cookie header value to send with a URL ("" for none).
