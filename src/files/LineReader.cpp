@@ -181,29 +181,6 @@ void LineReader::LoadMask(std::size_t block, char other) {
   mask_ = mask;
 }
 
-std::string_view LineReader::ReadPlainLine(char other) {
-  if (ends_ != LineEnds::CrOrCrLf || pos_ >= len_) return {};
-  // The line ends at the first CR, LF or `other` from the read position.
-  std::size_t block = pos_ & ~std::size_t{63};
-  if (block != maskBlock_ || other != maskOther_) LoadMask(block, other);
-  std::uint64_t bits = mask_ >> (pos_ - block);
-  std::size_t from = pos_;
-  while (bits == 0) {
-    block += 64;
-    if (block >= len_) return {};
-    LoadMask(block, other);
-    bits = mask_;
-    from = block;
-  }
-  const char* const begin = buffer_.get() + pos_;
-  const char* const hit = buffer_.get() + from + std::countr_zero(bits);
-  const char* const end = buffer_.get() + len_;
-  if (hit == begin || *hit != '\r' || end - hit < 2 || hit[1] != '\n') return {};
-  const auto size = static_cast<std::size_t>(hit + 2 - begin);
-  pos_ += size;
-  return {begin, size};
-}
-
 bool LineReader::ReadLineView(std::string_view& line) {
   if (AtEnd()) return false;
   const char* begin = buffer_.get() + pos_;

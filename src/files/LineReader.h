@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,7 +41,28 @@ class LineReader {
   // next line is not such a line or does not lie whole in what has been read
   // so far: this never reads more, so the lines it hands out one after
   // another stay valid, side by side, until the next ReadLine or ReadLineView.
-  std::string_view ReadPlainLine(char other);
+  std::string_view ReadPlainLine(char other) {
+    if (ends_ != LineEnds::CrOrCrLf || pos_ >= len_) return {};
+    // The line ends at the first CR, LF or `other` from the read position.
+    std::size_t block = pos_ & ~std::size_t{63};
+    if (block != maskBlock_ || other != maskOther_) LoadMask(block, other);
+    std::uint64_t bits = mask_ >> (pos_ - block);
+    std::size_t from = pos_;
+    while (bits == 0) {
+      block += 64;
+      if (block >= len_) return {};
+      LoadMask(block, other);
+      bits = mask_;
+      from = block;
+    }
+    const char* const begin = buffer_.get() + pos_;
+    const char* const hit = buffer_.get() + from + std::countr_zero(bits);
+    const char* const end = buffer_.get() + len_;
+    if (hit == begin || *hit != '\r' || end - hit < 2 || hit[1] != '\n') return {};
+    const auto size = static_cast<std::size_t>(hit + 2 - begin);
+    pos_ += size;
+    return {begin, size};
+  }
 
  private:
   bool Fill();  // reads more bytes; false at the end of the file
