@@ -13,7 +13,9 @@
 //   idle SECONDS       Yes, Start, then SECONDS of the event loop; prints
 //                      "started" once Start has been pressed
 // run and idle end with the peak resident memory (VmHWM) of this process
-// and of each of its descendants, read from /proc just before the end.
+// and of each of its descendants, and its proportional share now (Pss: the
+// pages it shares with the others counted once over all of them), read from
+// /proc just before the end.
 #include <time.h>
 #include <unistd.h>
 #include <QApplication>
@@ -35,9 +37,11 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "WindowProgram.h"
+#include "platform/qt/EngineStart.h"
 #include "platform/qt/QtWebEngineBrowser.h"
 #include "platform/qt/Twips.h"
 
@@ -89,10 +93,22 @@ class FirstShowing final : public QObject {
   double paintMs = -1;
 };
 
-long VmHwmKb(const std::string& pid) {
-  std::ifstream status("/proc/" + pid + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmHWM:")) return std::atol(line.c_str() + 6);
+// What a web engine process is for: the value of its --type= argument
+// ("zygote", "renderer", "gpu-process", ...); "-" for other processes.
+std::string ProcessType(const std::string& pid) {
+  std::ifstream cmdline("/proc/" + pid + "/cmdline");
+  for (std::string argument; std::getline(cmdline, argument, '\0');) {
+    if (argument.starts_with("--type=")) return argument.substr(7);
+  }
+  return "-";
+}
+
+// A field in kB from a /proc file of the process ("VmHWM:" in status, "Pss:"
+// in smaps_rollup); -1 when it is not there.
+long ProcKb(const std::string& pid, const char* file, std::string_view field) {
+  std::ifstream in("/proc/" + pid + "/" + file);
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with(field)) return std::atol(line.c_str() + field.size());
   }
   return -1;
 }
@@ -124,12 +140,16 @@ void PrintPeakMemory() {
     }
   }
   long sum = 0;
+  long pssSum = 0;
   for (const std::string& pid : tree) {
-    const long kb = VmHwmKb(pid);
+    const long kb = ProcKb(pid, "status", "VmHWM:");
+    const long pss = ProcKb(pid, "smaps_rollup", "Pss:");
     sum += std::max(kb, 0L);
-    std::printf("vmhwm_kb %ld pid %s %s\n", kb, pid.c_str(), nameOf[pid].c_str());
+    pssSum += std::max(pss, 0L);
+    std::printf("vmhwm_kb %ld pss_kb %ld pid %s %s type %s\n", kb, pss, pid.c_str(),
+                nameOf[pid].c_str(), ProcessType(pid).c_str());
   }
-  std::printf("vmhwm_kb_sum %ld processes %zu\n", sum, tree.size());
+  std::printf("vmhwm_kb_sum %ld pss_kb_sum %ld processes %zu\n", sum, pssSum, tree.size());
   std::fflush(stdout);
 }
 
@@ -252,7 +272,7 @@ int Idle(int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  webaccess::platform::PrepareWebEngine();
   QApplication application(argc, argv);
   const QStringList args = QApplication::arguments();
   const QString mode = args.value(1);

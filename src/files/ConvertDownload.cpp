@@ -72,7 +72,13 @@ class Converter {
       recordBegun_ = true;
       errorCode_ = "00";
       const std::string_view header = Mid(piece, 5, std::string_view::npos);
-      AssignAuditStamp(pendingAudit_, clock_.Now());
+      // The stamp is worked out again only when the time has moved on.
+      const platform::LocalTime now = clock_.Now();
+      if (now != stampTime_) {
+        stampTime_ = now;
+        AssignAuditStamp(stamp_, now);
+      }
+      pendingAudit_ = stamp_;
       pendingAudit_ += userId_;
       pendingAudit_ += Mid(header, 45, 2);
       pendingAudit_ += Mid(header, 20, 15);
@@ -119,6 +125,8 @@ class Converter {
   bool completedSeen_ = false;
   std::string pendingAudit_;
   std::string errorCode_;
+  platform::LocalTime stampTime_{0, 0, 0, 0, 0, 0};  // no real time: the first header sets it
+  std::string stamp_;
 };
 
 }  // namespace
@@ -149,11 +157,27 @@ bool ConvertDownload(WorkFiles& files, const ports::Clock& clock, std::string_vi
   // Most lines are a single body piece: no LF that would split them, no '<'
   // that could begin a tag.
   bool special = true;
-  while (lfLines ? download.ReadLineView(line) : download.ReadLineView(line, '\n', '<', special)) {
+  // Such lines, ended by CR LF and not empty, are written as they stand in
+  // the file: a run of them read one after another goes out in one piece.
+  std::string_view run;
+  for (;;) {
+    const std::string_view plain = lfLines ? std::string_view{} : download.ReadPlainLine('<');
+    if (plain.empty()) {
+      response.Write(run);
+      run = {};
+      if (!(lfLines ? download.ReadLineView(line)
+                    : download.ReadLineView(line, '\n', '<', special))) {
+        break;
+      }
+    }
     const std::int64_t now = clock.CoarseMilliseconds();
     if (now - lastPass >= kEventSliceMs) {
       passEvents();
       lastPass = now;
+    }
+    if (!plain.empty()) {
+      run = run.empty() ? plain : std::string_view(run.data(), run.size() + plain.size());
+      continue;
     }
     if (lfLines) {
       converter.HandlePiece(line);

@@ -1,5 +1,7 @@
 #include "files/LineReader.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -59,7 +61,7 @@ const char* FindFirstOf(const char* begin, std::size_t size, Bytes... wanted) {
 }  // namespace
 
 LineReader::LineReader(const std::string& name, LineEnds ends)
-    : name_(name), ends_(ends), buffer_(kBufferSize) {
+    : name_(name), ends_(ends), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
   file_ = os::File::Open(name, os::File::Mode::Read);
   if (!file_.IsOpen()) ThrowWorkFileError("open", name_);
 }
@@ -70,7 +72,8 @@ bool LineReader::Fill() {
   if (eof_) return false;
   pos_ = 0;
   len_ = 0;
-  const std::ptrdiff_t got = file_.Read(buffer_.data(), buffer_.size());
+  maskBlock_ = kNoBlock;
+  const std::ptrdiff_t got = file_.Read(buffer_.get(), kBufferSize);
   if (got < 0) ThrowWorkFileError("read", name_);
   if (got == 0) {
     eof_ = true;
@@ -130,12 +133,22 @@ inline void LineReader::TakeLine(const char* begin, const char* end, std::string
 bool LineReader::ReadLineView(std::string_view& line, char a, char b, bool& holds) {
   if (ends_ == LineEnds::CrOrCrLf && !AtEnd()) {
     // One pass finds the line end and tells whether either byte comes before it.
-    const char* begin = buffer_.data() + pos_;
+    const char* begin = buffer_.get() + pos_;
+    const char* const end = buffer_.get() + len_;
     const char* hit = FindFirstOf(begin, len_ - pos_, '\r', a, b);
     if (hit != nullptr && *hit == '\r') {
       holds = false;
       TakeLine(begin, hit, line);
       return true;
+    }
+    // Either byte comes first: the line end lies beyond it.
+    if (hit != nullptr) {
+      const auto size = static_cast<std::size_t>(end - hit);
+      if (const auto* cr = static_cast<const char*>(std::memchr(hit, '\r', size))) {
+        holds = true;
+        TakeLine(begin, cr, line);
+        return true;
+      }
     }
   }
   if (!ReadLineView(line)) return false;
@@ -143,9 +156,34 @@ bool LineReader::ReadLineView(std::string_view& line, char a, char b, bool& hold
   return true;
 }
 
+void LineReader::LoadMask(std::size_t block, char other) {
+  const char* const p = buffer_.get() + block;
+  const std::size_t size = std::min<std::size_t>(64, len_ - block);
+  std::uint64_t mask = 0;
+#if defined(__SSE2__)
+  if (size == 64) {
+    for (int i = 0; i < 4; ++i) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      const __m128i match = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                                      _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))),
+                                         _mm_cmpeq_epi8(bytes, _mm_set1_epi8(other)));
+      mask |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(match))} << (16 * i);
+    }
+  } else
+#endif
+  {
+    for (std::size_t i = 0; i < size; ++i) {
+      if (p[i] == '\r' || p[i] == '\n' || p[i] == other) mask |= std::uint64_t{1} << i;
+    }
+  }
+  maskBlock_ = block;
+  maskOther_ = other;
+  mask_ = mask;
+}
+
 bool LineReader::ReadLineView(std::string_view& line) {
   if (AtEnd()) return false;
-  const char* begin = buffer_.data() + pos_;
+  const char* begin = buffer_.get() + pos_;
   const char* end = FindLineEnd(begin, len_ - pos_);
   if (end != nullptr) {
     TakeLine(begin, end, line);
@@ -155,7 +193,7 @@ bool LineReader::ReadLineView(std::string_view& line) {
   carry_.assign(begin, len_ - pos_);
   pos_ = len_;
   while (Fill()) {
-    begin = buffer_.data();
+    begin = buffer_.get();
     end = FindLineEnd(begin, len_);
     if (end == nullptr) {
       carry_.append(begin, len_);
@@ -178,11 +216,11 @@ const char* FindEitherByte(const char* begin, std::size_t size, char a, char b) 
 bool FileHoldsCr(const std::string& name) {
   os::File file = os::File::Open(name, os::File::Mode::Read);
   if (!file.IsOpen()) return false;
-  std::vector<char> buffer(kBufferSize);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
   for (;;) {
-    const std::ptrdiff_t got = file.Read(buffer.data(), buffer.size());
+    const std::ptrdiff_t got = file.Read(buffer.get(), kBufferSize);
     if (got <= 0) return false;
-    if (std::memchr(buffer.data(), '\r', static_cast<std::size_t>(got)) != nullptr) return true;
+    if (std::memchr(buffer.get(), '\r', static_cast<std::size_t>(got)) != nullptr) return true;
   }
 }
 

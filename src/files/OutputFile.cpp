@@ -6,29 +6,25 @@
 #include "files/WorkFileError.h"
 
 namespace webaccess::files {
-namespace {
-constexpr std::size_t kBufferSize = 1 << 16;
-}
 
 OutputFile::OutputFile(const std::string& name, Mode mode) : name_(name) {
   file_ =
       os::File::Open(name, mode == Mode::Create ? os::File::Mode::Create : os::File::Mode::Append);
   if (!file_.IsOpen()) ThrowWorkFileError("open", name_);
-  buffer_.resize(kBufferSize);
 }
 
 OutputFile::~OutputFile() {
   if (!file_.IsOpen()) return;
-  WriteOut(buffer_.data(), used_);
+  WriteOut(buffer_.get(), used_);
 }
 
 bool OutputFile::WriteOut(const char* data, std::size_t size) { return file_.WriteAll(data, size); }
 
 void OutputFile::Write(std::string_view bytes) {
   if (!file_.IsOpen()) ThrowWorkFileError("write (not open)", name_);
-  if (bytes.size() > buffer_.size() - used_) {
+  if (bytes.size() > kBufferSize - used_) {
     Flush();
-    if (bytes.size() >= buffer_.size()) {
+    if (bytes.size() >= kBufferSize) {
       unsynced_ = true;
       if (!WriteOut(bytes.data(), bytes.size())) ThrowWorkFileError("write", name_);
       return;
@@ -36,7 +32,7 @@ void OutputFile::Write(std::string_view bytes) {
   }
   if (bytes.empty()) return;  // an empty view may hold no address at all
   unsynced_ = true;
-  std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+  std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
 }
 
@@ -44,7 +40,7 @@ void OutputFile::Flush() {
   if (!file_.IsOpen() || used_ == 0) return;
   const std::size_t size = used_;
   used_ = 0;  // what fails to go out is reported, not written again
-  if (!WriteOut(buffer_.data(), size)) ThrowWorkFileError("write", name_);
+  if (!WriteOut(buffer_.get(), size)) ThrowWorkFileError("write", name_);
 }
 
 void OutputFile::Sync() {
@@ -56,7 +52,7 @@ void OutputFile::Sync() {
 
 void OutputFile::Close() {
   if (!file_.IsOpen()) return;
-  bool ok = WriteOut(buffer_.data(), used_);
+  bool ok = WriteOut(buffer_.get(), used_);
   int error = errno;
   used_ = 0;
   if (!file_.Close() && ok) {

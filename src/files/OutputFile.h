@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "os/FileSystem.h"
 
@@ -25,8 +25,8 @@ class OutputFile {
   void Write(std::string_view bytes);
   // The text and CR LF.
   void WriteLine(std::string_view text) {
-    if (file_.IsOpen() && text.size() + 2 <= buffer_.size() - used_) {
-      char* out = buffer_.data() + used_;
+    if (file_.IsOpen() && text.size() + 2 <= kBufferSize - used_) {
+      char* out = buffer_.get() + used_;
       if (!text.empty()) std::memcpy(out, text.data(), text.size());
       out[text.size()] = '\r';
       out[text.size() + 1] = '\n';
@@ -43,12 +43,15 @@ class OutputFile {
   const std::string& Name() const { return name_; }
 
  private:
+  static constexpr std::size_t kBufferSize = 1 << 16;
+
   // Writes all of the bytes to the file; false with errno set when that fails.
   bool WriteOut(const char* data, std::size_t size);
 
   std::string name_;
   os::File file_;
-  std::vector<char> buffer_;
+  // Not cleared when made: only the bytes up to used_ are ever read.
+  std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   std::size_t used_ = 0;
   bool unsynced_ = false;  // written to since it was opened or last synced
 };

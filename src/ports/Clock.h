@@ -11,6 +11,8 @@ struct LocalTime {
   int hour = 0;     // 0 to 23
   int minute = 0;
   int second = 0;
+
+  bool operator==(const LocalTime&) const = default;
 };
 
 // The local clock and the locale's separators, and a steady millisecond count

@@ -1,5 +1,7 @@
 #include "protocol/PageUrl.h"
 
+#include <algorithm>
+
 namespace webaccess::protocol {
 
 std::string BuildPageUrl(std::string_view base, std::string_view page, std::string_view action,
@@ -25,45 +27,55 @@ std::string DownloadUrl(std::string_view base, std::string_view companyNumber,
   return url;
 }
 
-std::string PercentEncode(std::string_view text, bool (*mustEscape)(unsigned char byte)) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (mustEscape(byte)) {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-std::string EncodeQueryValue(std::string_view value) {
-  return PercentEncode(value, [](unsigned char byte) {
-    return byte < 0x20 || byte > 0x7E || byte == '%' || byte == '&' || byte == '#' || byte == '+';
-  });
-}
-
 namespace {
 
-bool MayNotStandInAUrl(unsigned char byte) {
-  static constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
+constexpr EscapeSet EscapeSetOf(bool (*mustEscape)(unsigned char byte)) {
+  EscapeSet set{};
+  for (unsigned byte = 0; byte < set.size(); ++byte) {
+    set[byte] = mustEscape(static_cast<unsigned char>(byte));
+  }
+  return set;
+}
+
+constexpr EscapeSet kQueryValueEscapes = EscapeSetOf([](unsigned char byte) {
+  return byte < 0x20 || byte > 0x7E || byte == '%' || byte == '&' || byte == '#' || byte == '+';
+});
+
+constexpr EscapeSet kUrlEscapes = EscapeSetOf([](unsigned char byte) {
+  constexpr std::string_view kUnsafe = "\"<>\\^`{|}";
   return byte <= 0x20 || byte >= 0x7F ||
          kUnsafe.find(static_cast<char>(byte)) != std::string_view::npos;
-}
+});
 
 }  // namespace
 
-std::string EscapeUrlBytes(std::string_view url) { return PercentEncode(url, MayNotStandInAUrl); }
+std::string PercentEncode(std::string_view text, const EscapeSet& mustEscape) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const auto escaped = [&mustEscape](char c) { return mustEscape[static_cast<unsigned char>(c)]; };
+  std::string out;
+  out.reserve(text.size());
+  // The bytes between two escaped ones go as they are, in one piece.
+  for (auto from = text.begin();;) {
+    const auto next = std::find_if(from, text.end(), escaped);
+    out.append(from, next);
+    if (next == text.end()) return out;
+    const auto byte = static_cast<unsigned char>(*next);
+    const char code[] = {'%', kHex[byte >> 4], kHex[byte & 0x0F]};
+    out.append(code, sizeof code);
+    from = next + 1;
+  }
+}
+
+std::string EncodeQueryValue(std::string_view value) {
+  return PercentEncode(value, kQueryValueEscapes);
+}
+
+std::string EscapeUrlBytes(std::string_view url) { return PercentEncode(url, kUrlEscapes); }
 
 std::size_t WireLength(std::string_view url) {
   std::size_t length = url.size();
   for (const char c : url) {
-    if (MayNotStandInAUrl(static_cast<unsigned char>(c))) length += 2;
+    if (kUrlEscapes[static_cast<unsigned char>(c)]) length += 2;
   }
   return length;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -22,9 +23,12 @@ std::string BuildPageUrl(std::string_view base, std::string_view page, std::stri
 std::string DownloadUrl(std::string_view base, std::string_view companyNumber,
                         std::string_view userId);
 
-// The text with every byte for which `mustEscape` holds written as %XX
-// (upper-case hex), byte for byte; every other byte as it is.
-std::string PercentEncode(std::string_view text, bool (*mustEscape)(unsigned char byte));
+// The bytes that PercentEncode escapes: entry b is true when byte b is.
+using EscapeSet = std::array<bool, 256>;
+
+// The text with every byte of `mustEscape` written as %XX (upper-case hex),
+// byte for byte; every other byte as it is.
+std::string PercentEncode(std::string_view text, const EscapeSet& mustEscape);
 
 // A value placed in a query: every byte that would change the request ("%",
 // "&", "#", "+", control bytes and bytes above 0x7E) becomes %XX; blanks and

@@ -16,6 +16,7 @@
 #include "BuildSettings.h"
 #include "app/CommandLine.h"
 #include "os/FolderLock.h"
+#include "platform/qt/EngineStart.h"
 #include "platform/qt/QtProcess.h"
 #include "platform/system/CaFile.h"
 #include "protocol/ServerTable.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
     return kUsageStatus;
   }
 
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  webaccess::platform::PrepareWebEngine();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("webaccess"));
   // The installed desktop entry gives the window its name and icon.

@@ -13,6 +13,7 @@
 
 #include "LoopbackServer.h"
 #include "platform/curl/CurlTransfer.h"
+#include "platform/qt/EngineStart.h"
 #include "platform/qt/QtWebEngineBrowser.h"
 #include "protocol/PageUrl.h"
 #include "support/TestCertificates.h"
@@ -368,7 +369,7 @@ int main(int argc, char** argv) {
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") +
                                             " --host-resolver-rules=\"MAP " +
                                             QByteArray(kOtherHost) + " 127.0.0.1\"");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  webaccess::platform::PrepareWebEngine();
   QApplication application(argc, argv);
   QtWebEngineBrowserTest test;
   return QTest::qExec(&test, argc, argv);

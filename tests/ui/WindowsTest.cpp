@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "ModalBoxes.h"
+#include "platform/qt/EngineStart.h"
 #include "ui/Program.h"
 #include "ui/WindowEvents.h"
 #include "ui/frmLook.h"
@@ -534,7 +535,7 @@ void WindowsTest::serverMessageWindow() {
 }
 
 int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  webaccess::platform::PrepareWebEngine();
   QApplication application(argc, argv);
   WindowsTest test;
   return QTest::qExec(&test, argc, argv);

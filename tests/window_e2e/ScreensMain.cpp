@@ -26,6 +26,7 @@
 
 #include "SimProcess.h"
 #include "WindowProgram.h"
+#include "platform/qt/EngineStart.h"
 
 namespace webaccess::window_e2e {
 namespace {
@@ -187,7 +188,7 @@ int main(int argc, char** argv) {
     return 64;
   }
   const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  webaccess::platform::PrepareWebEngine();
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   return webaccess::window_e2e::Run(output);

@@ -22,6 +22,7 @@
 
 #include "SimProcess.h"
 #include "WindowProgram.h"
+#include "platform/qt/EngineStart.h"
 #include "platform/system/CaFile.h"
 #include "programs/ProxyProcess.h"
 #include "support/ScratchFiles.h"
@@ -641,7 +642,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // Listing the tests needs no toolkit and no screen.
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  webaccess::platform::PrepareWebEngine();
   QApplication application(argc, argv);
   // The program's window closes at Exit; the next test builds another.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -107,9 +107,29 @@ CurlHttpClient::~CurlHttpClient() {
 }
 
 CURL* CurlHttpClient::TakeHandle() {
-  if (spare_.empty()) return curl_easy_init();
-  CURL* easy = spare_.back();
-  spare_.pop_back();
+  if (!spare_.empty()) {
+    CURL* easy = spare_.back();
+    spare_.pop_back();
+    return easy;
+  }
+  // What every request has in common is set once, when the handle is made.
+  CURL* easy = curl_easy_init();
+  curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  // Behind an https proxy, its answer to CONNECT ("200 Connection
+  // established") would otherwise reach the header callback as if it were
+  // the server's, and a handshake the server's certificate failed after it
+  // would read as an answered page.
+  curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, stallSeconds_);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
+  if (shared_ != nullptr) shared_->Use(easy);
+  if (!caFile_.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile_.c_str());
   return easy;
 }
 
@@ -118,7 +138,9 @@ void CurlHttpClient::GiveBack(CURL* easy) {
   curl_multi_remove_handle(multi_, easy);
   constexpr std::size_t kSpareHandles = 4;
   if (spare_.size() < kSpareHandles) {
-    curl_easy_reset(easy);
+    // Nothing of the ended request stays with the handle.
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, nullptr);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
     spare_.push_back(easy);
   } else {
     curl_easy_cleanup(easy);
@@ -133,24 +155,8 @@ std::uint64_t CurlHttpClient::Get(const std::string& url, Done done) {
   CURL* easy = TakeHandle();
   request->easy = easy;
   curl_easy_setopt(easy, CURLOPT_URL, request->url.c_str());
-  curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-  // Behind an https proxy, its answer to CONNECT ("200 Connection
-  // established") would otherwise reach the header callback as if it were
-  // the server's, and a handshake the server's certificate failed after it
-  // would read as an answered page.
-  curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, stallSeconds_);
-  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, request.get());
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request->errorText);
-  if (shared_ != nullptr) shared_->Use(easy);
-  if (!caFile_.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile_.c_str());
   const std::uint64_t id = request->id;
   curl_multi_add_handle(multi_, easy);
   requests_.emplace(id, std::move(request));

@@ -14,10 +14,11 @@ namespace webaccess::platform::batch {
 // HttpClient over the libcurl multi interface. Waiting blocks in
 // curl_multi_poll. A request gives up when it cannot connect within
 // `connectTimeoutSeconds`, or when it has received nothing for
-// `stallSeconds`. Handles of ended requests are kept for the next ones:
-// setting one up afresh costs more than the request on a quick server.
-// The server's certificate is verified against the system's authorities,
-// and also against a CA file when one is given.
+// `stallSeconds`. Handles of ended requests are kept for the next ones,
+// with the options all requests share: setting one up afresh costs more than
+// the request on a quick server. The server's certificate is verified
+// against the system's authorities, and also against a CA file when one is
+// given. The CA file and the cookies are set before the first request.
 class CurlHttpClient : public HttpClient {
  public:
   explicit CurlHttpClient(long connectTimeoutSeconds = 30, long stallSeconds = 60);

@@ -38,36 +38,45 @@ CurlTransfer::~CurlTransfer() {
 }
 
 ports::TransferResult CurlTransfer::Download(const std::string& url, const Sink& sink) {
-  if (handle_ == nullptr) handle_ = curl_easy_init();
-  if (handle_ == nullptr) return {false, "cannot start a transfer"};
+  if (handle_ == nullptr) {
+    handle_ = curl_easy_init();
+    if (handle_ == nullptr) return {false, "cannot start a transfer"};
+    // What every download has in common is set once. (Set again after a
+    // reset, the cookie engine's file list would be lost at every download.)
+    CURL* h = handle_;
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
+    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);  // an error page is no data
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnData);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Behind an https proxy, its answer to CONNECT is no part of the server's.
+    curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    // Without progress for a minute, the server is gone.
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+    if (shared_ != nullptr) shared_->Use(h);
+    if (!caFile_.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, caFile_.c_str());
+  }
   CURL* h = handle_;
-  // The options point into this call's frame: none outlives it. The
-  // connection does, for the next download.
-  struct ResetAtEnd {
+  // These point into this call's frame: none outlives it. The connection
+  // does, for the next download.
+  struct ClearAtEnd {
     CURL* h;
-    ~ResetAtEnd() { curl_easy_reset(h); }
-  } resetAtEnd{h};
+    ~ClearAtEnd() {
+      curl_easy_setopt(h, CURLOPT_WRITEDATA, nullptr);
+      curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
+      curl_easy_setopt(h, CURLOPT_COOKIE, nullptr);
+    }
+  } clearAtEnd{h};
   const std::string escaped = protocol::EscapeUrlBytes(url);
   WriteState state{&sink};
   char errorText[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(h, CURLOPT_URL, escaped.c_str());
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
-  curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);  // an error page is no data
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnData);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  // Behind an https proxy, its answer to CONNECT is no part of the server's.
-  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-  // Without progress for a minute, the server is gone.
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
-  if (shared_ != nullptr) shared_->Use(h);
-  if (!caFile_.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, caFile_.c_str());
   std::string cookie;
   if (cookies_) cookie = cookies_(url);
   if (!cookie.empty()) curl_easy_setopt(h, CURLOPT_COOKIE, cookie.c_str());

@@ -16,7 +16,8 @@ namespace webaccess::platform {
 // One handle serves every download, so its connection to the server stays
 // open for the next one. The server's certificate is verified: against the
 // system's authorities, and also against a CA file when one is given; a
-// certificate that fails is reported as refused (certificateRefused).
+// certificate that fails is reported as refused (certificateRefused). The
+// CA file and the cookies are set before the first download.
 class CurlTransfer : public ports::Transfer {
  public:
   // Gives the Cookie header value to send with a URL ("" for none).
