@@ -4,19 +4,12 @@
 
 #include "app/MainForm.h"
 #include "batch/BatchOptions.h"
+#include "platform/batch/Url.h"
 
 namespace webaccess::batch {
 namespace {
 
 using ports::Control;
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 // The lines of a CR LF text.
 std::vector<std::string> Lines(const std::string& text) {
@@ -42,7 +35,7 @@ std::string OneLine(const std::string& text) {
 }  // namespace
 
 std::string MaskCredentials(std::string_view text) {
-  const std::string lower = Lower(text);
+  const std::string lower = platform::batch::LowerAscii(text);
   std::string out(text);
   for (const std::string_view name : {"comppass=", "userpass="}) {
     for (std::size_t at = lower.find(name); at != std::string::npos;

@@ -73,7 +73,7 @@ class Converter {
       errorCode_ = "00";
       const std::string_view header = Mid(piece, 5, std::string_view::npos);
       // The stamp is worked out again only when the time has moved on.
-      const platform::LocalTime now = clock_.Now();
+      const ports::LocalTime now = clock_.Now();
       if (now != stampTime_) {
         stampTime_ = now;
         AssignAuditStamp(stamp_, now);
@@ -125,7 +125,7 @@ class Converter {
   bool completedSeen_ = false;
   std::string pendingAudit_;
   std::string errorCode_;
-  platform::LocalTime stampTime_{0, 0, 0, 0, 0, 0};  // no real time: the first header sets it
+  ports::LocalTime stampTime_{0, 0, 0, 0, 0, 0};  // no real time: the first header sets it
   std::string stamp_;
 };
 

@@ -1,15 +1,16 @@
 #include "platform/batch/Url.h"
 
 namespace webaccess::platform::batch {
-namespace {
 
-std::string Lower(std::string_view text) {
+std::string LowerAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
 }
+
+namespace {
 
 // The length of "scheme:" at the start, or 0.
 std::size_t SchemeLength(std::string_view url) {
@@ -28,7 +29,7 @@ std::size_t SchemeLength(std::string_view url) {
 bool SplitUrl(std::string_view url, UrlParts& parts) {
   const std::size_t schemeEnd = url.find("://");
   if (schemeEnd == std::string_view::npos || SchemeLength(url) != schemeEnd + 1) return false;
-  parts.scheme = Lower(url.substr(0, schemeEnd));
+  parts.scheme = LowerAscii(url.substr(0, schemeEnd));
   std::string_view rest = url.substr(schemeEnd + 3);
   const std::size_t authorityEnd = rest.find_first_of("/?#");
   parts.authority = std::string(rest.substr(0, authorityEnd));
@@ -41,7 +42,7 @@ bool SplitUrl(std::string_view url, UrlParts& parts) {
   } else {
     host = host.substr(0, host.find(':'));
   }
-  parts.host = Lower(host);
+  parts.host = LowerAscii(host);
   rest = authorityEnd == std::string_view::npos ? std::string_view{} : rest.substr(authorityEnd);
   const std::string_view path = rest.substr(0, rest.find_first_of("?#"));
   parts.path = path.empty() ? "/" : std::string(path);

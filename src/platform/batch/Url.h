@@ -13,6 +13,9 @@ struct UrlParts {
   std::string path;       // from the first "/" up to "?" or "#"; "/" when there is none
 };
 
+// The text with the letters A to Z lowered; every other byte as it is.
+std::string LowerAscii(std::string_view text);
+
 // False for a URL without "scheme://".
 bool SplitUrl(std::string_view url, UrlParts& parts);
 

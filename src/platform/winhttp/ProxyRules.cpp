@@ -7,14 +7,6 @@
 namespace webaccess::platform {
 namespace {
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 std::vector<std::string_view> Split(std::string_view text, std::string_view separators) {
   std::vector<std::string_view> parts;
   for (std::size_t start = 0; start <= text.size();) {
@@ -37,7 +29,7 @@ std::string BareHost(std::string_view host) {
     host = host.substr(1, host.size() - 2);
   }
   if (host.ends_with('.')) host.remove_suffix(1);
-  return Lower(host);
+  return batch::LowerAscii(host);
 }
 
 bool IsAddress(std::string_view host) {
@@ -70,7 +62,7 @@ ProxyRoute ProxyFrom(std::string_view value, const char* name) {
   route.named = std::string(name) + " is " + std::string(value);
   const std::size_t scheme = value.find("://");
   if (scheme != std::string_view::npos) {
-    if (Lower(value.substr(0, scheme)) != "http") {
+    if (batch::LowerAscii(value.substr(0, scheme)) != "http") {
       route.error = "only http:// proxies can be used (" + route.named + ")";
       return route;
     }
@@ -106,11 +98,11 @@ bool Bypassed(std::string_view host, std::string_view bypassList) {
   const std::vector<std::string_view> entries = Split(bypassList, "; \t\r\n,");
   bool loopback = true;  // loopback goes straight unless "<-loopback>" says otherwise
   for (std::string_view entry : entries) {
-    if (Lower(entry) == "<-loopback>") loopback = false;
+    if (batch::LowerAscii(entry) == "<-loopback>") loopback = false;
   }
   if (loopback && (host == "localhost" || host.starts_with("127.") || host == "::1")) return true;
   for (std::string_view entry : entries) {
-    const std::string pattern = Lower(entry);
+    const std::string pattern = batch::LowerAscii(entry);
     if (pattern == "<local>") {
       if (host.find('.') == std::string_view::npos && !IsAddress(host)) return true;
       continue;
@@ -157,10 +149,10 @@ ProxyRoute ListedRoute(std::string_view url, std::string_view proxyList,
   if (!batch::SplitUrl(url, parts) || Bypassed(BareHost(parts.host), bypassList)) return {};
   for (std::string_view entry : Split(proxyList, "; \t\r\n")) {
     if (const std::size_t equals = entry.find('='); equals != std::string_view::npos) {
-      if (Lower(entry.substr(0, equals)) != parts.scheme) continue;
+      if (batch::LowerAscii(entry.substr(0, equals)) != parts.scheme) continue;
       entry.remove_prefix(equals + 1);
     }
-    if (Lower(entry.substr(0, 7)) == "http://") entry.remove_prefix(7);
+    if (batch::LowerAscii(entry.substr(0, 7)) == "http://") entry.remove_prefix(7);
     while (entry.ends_with('/')) entry.remove_suffix(1);
     if (!entry.empty()) {
       return ProxyRoute{std::string(entry), "the system's proxy settings", {}};
