@@ -41,8 +41,8 @@ struct Converted {
 Converted ConvertByTheRules(std::string_view download) {
   Converted out;
   const bool lfLines = !Holds(download, "\r");
-  const std::vector<std::string_view> lines =
-      SplitLines(download, lfLines ? Ends::Lf : Ends::CrOrCrLf);
+  const std::vector<std::string> lines =
+      SplitLines(download, lfLines ? LineEnds::Lf : LineEnds::CrOrCrLf);
   bool begun = false;
   std::string pending;
   std::string code;
@@ -127,7 +127,7 @@ void FuzzConvertDownload(const std::uint8_t* data, std::size_t size) {
   CheckCrOnlyInLineEnds(audit, "an audit line holds a CR");
   Check(ReadFile(files::kDownloadFile) == download, "DOWN.TXT was changed");
   const std::size_t lines =
-      SplitLines(download, Holds(download, "\r") ? Ends::CrOrCrLf : Ends::Lf).size();
+      SplitLines(download, Holds(download, "\r") ? LineEnds::CrOrCrLf : LineEnds::Lf).size();
   Check(lines <= 2 || passes >= 1, "no window event could run during the conversion");
   Check(static_cast<std::size_t>(passes) <= lines, "events ran more often than once a line");
 }
@@ -136,7 +136,7 @@ void FuzzInquiryReader(const std::uint8_t* data, std::size_t size) {
   RemoveWorkingFiles();
   const std::string text = WithFiller(AsText(data, size));
   WriteFile(files::kInquiryFile, text);
-  const std::vector<std::string_view> lines = SplitLines(text, Ends::Any);
+  const std::vector<std::string> lines = SplitLines(text, LineEnds::Any);
 
   // Record by record, as the records are sent.
   std::vector<std::string> sendable;
@@ -182,12 +182,12 @@ void FuzzInquiryReader(const std::uint8_t* data, std::size_t size) {
   const char marks[2] = {
       size > 0 && data[0] != '\r' ? static_cast<char>(data[0]) : '<',
       size > 1 && data[size - 1] != '\r' ? static_cast<char>(data[size - 1]) : '\n'};
-  const std::pair<files::LineReader::LineEnds, Ends> rules[] = {
-      {files::LineReader::LineEnds::CrOrCrLf, Ends::CrOrCrLf},
-      {files::LineReader::LineEnds::Lf, Ends::Lf},
-      {files::LineReader::LineEnds::Any, Ends::Any}};
+  const std::pair<files::LineReader::LineEnds, LineEnds> rules[] = {
+      {files::LineReader::LineEnds::CrOrCrLf, LineEnds::CrOrCrLf},
+      {files::LineReader::LineEnds::Lf, LineEnds::Lf},
+      {files::LineReader::LineEnds::Any, LineEnds::Any}};
   for (const auto& [readerEnds, ends] : rules) {
-    const std::vector<std::string_view> expected = SplitLines(text, ends);
+    const std::vector<std::string> expected = SplitLines(text, ends);
     files::LineReader reader(files::kInquiryFile, readerEnds);
     std::string copy;
     std::string_view view;
@@ -227,7 +227,7 @@ void FuzzRequestItems(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::string> items = files::ReadRequestItems(channels);
 
   std::vector<std::string> expected;
-  for (const std::string_view line : SplitLines(text, Ends::Any)) {
+  for (const std::string_view line : SplitLines(text, LineEnds::Any)) {
     const std::size_t before = expected.size();
     files::SplitRequestItems(line, expected);
     const std::size_t count = expected.size() - before;

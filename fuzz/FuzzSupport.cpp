@@ -41,27 +41,6 @@ std::string WithFiller(std::string_view input) {
   return text;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text, Ends ends) {
-  std::vector<std::string_view> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = pos;
-    while (end < text.size()) {
-      const char c = text[end];
-      const bool lineEnd = ends == Ends::CrOrCrLf ? c == '\r'
-                           : ends == Ends::Lf     ? c == '\n'
-                                                  : (c == '\r' || c == '\n');
-      if (lineEnd) break;
-      ++end;
-    }
-    lines.push_back(text.substr(pos, end - pos));
-    if (end == text.size()) break;
-    pos = end + 1;
-    if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
-  }
-  return lines;
-}
-
 std::string_view InputReader::Line() {
   if (AtEnd()) return {};
   const std::size_t lf = text_.find('\n', pos_);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/ScratchFiles.h"
+#include "support/WorkFileText.h"
 
 namespace webaccess::fuzz {
 
@@ -23,8 +24,11 @@ inline void Check(bool holds, const char* what) {
   if (!holds) throw InvariantBroken(what);
 }
 
+// The lines of a file, split the plain way (testing::SplitLines).
+using testing::LineEnds;
 using testing::ReadFile;
 using testing::ScratchDirectory;
+using testing::SplitLines;
 using testing::WriteFile;
 
 // Deletes every file of the working directory: each input starts afresh.
@@ -36,12 +40,6 @@ void RemoveWorkingFiles();
 // boundary between two reads of the work-file readers; or a line longer than
 // two reads, which the input's first line continues.
 std::string WithFiller(std::string_view input);
-
-enum class Ends { CrOrCrLf, Lf, Any };
-// The lines of a file, split the plain way: in CrOrCrLf a CR LF pair or a
-// lone CR ends a line; in Lf an LF; in Any any of the three. A last line
-// without a line end counts when it is not empty.
-std::vector<std::string_view> SplitLines(std::string_view text, Ends ends);
 
 // Reads an input front to back; past its end every read gives zeros.
 class InputReader {

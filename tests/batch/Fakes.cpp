@@ -2,12 +2,6 @@
 
 namespace webaccess::batch::testing {
 
-std::string TargetOf(const std::string& url) {
-  const std::size_t scheme = url.find("://");
-  const std::size_t path = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
-  return path == std::string::npos ? "/" : url.substr(path);
-}
-
 std::uint64_t SimHttp::Get(const std::string& url, Done done) {
   if (onGet) onGet(url);
   requests.emplace_back(url, cookie_);
@@ -27,7 +21,7 @@ void SimHttp::Poll() {
 }
 
 void SimHttp::AnswerOne(Pending& request) {
-  const sim::SimReply reply = server_.Handle({TargetOf(request.url), request.cookie});
+  const sim::SimReply reply = server_.Handle(request.url, request.cookie);
   platform::batch::HttpAnswer answer;
   if (reply.delivery == sim::SimReply::Delivery::Drop) {
     answer.error = "Empty reply from server";
@@ -46,12 +40,10 @@ void SimHttp::Wait(int milliseconds) {
 }
 
 ports::TransferResult SimTransfer::Download(const std::string& url, const Sink& sink) {
-  const sim::SimReply reply = server_.Handle({TargetOf(url), http_.Cookie()});
-  if (reply.status != 200 || reply.delivery != sim::SimReply::Delivery::Normal) {
-    return {false, "HTTP status " + std::to_string(reply.status)};
-  }
-  if (!sink(reply.body.data(), reply.body.size())) return {false, "cannot store"};
-  return {true, {}};
+  std::string bytes;
+  ports::TransferResult result = server_.Download(url, bytes, http_.Cookie());
+  if (result.ok && !sink(bytes.data(), bytes.size())) return {false, "cannot store"};
+  return result;
 }
 
 Terminal::Reply RecordingTerminal::Ask(const std::string&, std::optional<long long> timeLimitMs) {

@@ -6,26 +6,26 @@
 #include <string>
 #include <vector>
 
-#include "SimServer.h"
-#include "ports/Transfer.h"
 #include "batch/Terminal.h"
 #include "platform/batch/HttpClient.h"
+#include "ports/Transfer.h"
 #include "support/FakePlatform.h"
+#include "support/SimulatedServer.h"
 
 namespace webaccess::batch::testing {
 
-// The path and query of a URL: what a server receives as its target.
-std::string TargetOf(const std::string& url);
+using webaccess::testing::SimulatedServer;
+using webaccess::testing::TargetOf;
 
-// An HttpClient whose requests are answered by an in-process simulated
-// server at the first Poll after they were started, never inside Get; the
+// An HttpClient whose requests are answered by the simulated server at the
+// first Poll after they were started, never inside Get; the
 // further hops of a redirect are answered by that same Poll.
 // Waiting advances the virtual clock instead of sleeping. Like the HTTP
 // library's cookie engine, it keeps the session cookie the server sets and
 // sends it back with every later request.
 class SimHttp : public platform::batch::HttpClient {
  public:
-  SimHttp(sim::SimServer& server, ::webaccess::testing::VirtualClock& clock)
+  SimHttp(SimulatedServer& server, ::webaccess::testing::VirtualClock& clock)
       : server_(server), clock_(clock) {}
 
   std::uint64_t Get(const std::string& url, Done done) override;
@@ -49,7 +49,7 @@ class SimHttp : public platform::batch::HttpClient {
   };
   void AnswerOne(Pending& request);
 
-  sim::SimServer& server_;
+  SimulatedServer& server_;
   ::webaccess::testing::VirtualClock& clock_;
   std::uint64_t nextId_ = 1;
   std::map<std::uint64_t, Pending> pending_;
@@ -60,11 +60,11 @@ class SimHttp : public platform::batch::HttpClient {
 // the page requests; any answer but a whole 200 is a failure.
 class SimTransfer : public ports::Transfer {
  public:
-  SimTransfer(sim::SimServer& server, const SimHttp& http) : server_(server), http_(http) {}
+  SimTransfer(SimulatedServer& server, const SimHttp& http) : server_(server), http_(http) {}
   ports::TransferResult Download(const std::string& url, const Sink& sink) override;
 
  private:
-  sim::SimServer& server_;
+  SimulatedServer& server_;
   const SimHttp& http_;
 };
 

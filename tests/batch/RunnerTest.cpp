@@ -6,11 +6,10 @@
 #include <csignal>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "Fakes.h"
 #include "support/ScratchFiles.h"
+#include "support/WorkFileText.h"
 
 namespace webaccess::batch {
 namespace {
@@ -26,14 +25,7 @@ constexpr const char* kCommandLine = "1234567ABCD,ABC123,SECRET";
 
 using webaccess::testing::ReadFile;
 
-std::size_t CountLines(const std::string& text) {
-  std::size_t lines = 0;
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos;
-       at = text.find("\r\n", at + 2)) {
-    ++lines;
-  }
-  return lines;
-}
+std::size_t LinesOf(const std::string& text) { return webaccess::testing::SplitLines(text).size(); }
 
 // A whole program start of the runner in a fresh working directory, against
 // the simulated server in process: no sockets, no real waiting.
@@ -57,19 +49,15 @@ class RunnerTest : public ::testing::Test {
   }
 
   void WriteInquiries(int count) {
-    std::ofstream out("INQUIRY.QDK", std::ios::binary);
-    for (int n = 1; n <= count; ++n) {
-      std::string record = "R" + std::to_string(n);
-      record.resize(58, '.');
-      out << record << "\r\n";
-    }
+    webaccess::testing::WriteFile("INQUIRY.QDK", webaccess::testing::InquiryLines(count));
   }
 
   int Run(BatchOptions options) {
-    sim_ = std::make_unique<sim::SimServer>(simOptions_, kBase);
-    http_ = std::make_unique<SimHttp>(*sim_, clock_);
+    server_ = std::make_unique<testing::SimulatedServer>(kBase);
+    server_->options = simOptions_;
+    http_ = std::make_unique<SimHttp>(*server_, clock_);
     http_->onGet = onGet_;
-    transfer_ = std::make_unique<SimTransfer>(*sim_, *http_);
+    transfer_ = std::make_unique<SimTransfer>(*server_, *http_);
     protocol::Settings settings{{{"Main Server", kBase},
                                  {"Alternate Server", kBase},
                                  {"Test Server", kBase},
@@ -100,7 +88,7 @@ class RunnerTest : public ::testing::Test {
   std::function<int()> stopSignal_;
   VirtualClock clock_;
   RecordingTerminal terminal_;
-  std::unique_ptr<sim::SimServer> sim_;
+  std::unique_ptr<testing::SimulatedServer> server_;
   std::unique_ptr<SimHttp> http_;
   std::unique_ptr<SimTransfer> transfer_;
   std::unique_ptr<Runner> runner_;
@@ -120,51 +108,15 @@ TEST_F(RunnerTest, TenThousandRecordsRunInBoundedStackDepth) {
   };
   EXPECT_EQ(Run(Yes()), kRunComplete);
 
-  EXPECT_EQ(sim_->Records().size(), 10000u);
-  EXPECT_EQ(CountLines(ReadFile("RESPONSE.QDK")), 30000u);
-  EXPECT_EQ(CountLines(ReadFile("AUDIT.QDK")), 10000u);
+  EXPECT_EQ(server_->Records().size(), 10000u);
+  EXPECT_EQ(LinesOf(ReadFile("RESPONSE.QDK")), 30000u);
+  EXPECT_EQ(LinesOf(ReadFile("AUDIT.QDK")), 10000u);
   EXPECT_FALSE(fs::exists("INQUIRY.QDK"));
   // One pass for the sender's own NavigateServer, and at most one more for a
   // handler run from inside it: never a pass per record.
   EXPECT_LE(deepestPass, 2);
   EXPECT_LE(runner_->Loop().MaxDepth(), 3);
   EXPECT_LT(deepestStack, 256 * 1024) << "bytes of stack below the test at the deepest request";
-}
-
-TEST_F(RunnerTest, AnOrderOfTwentyFiveGoesInBatchesOfTenTenAndFive) {
-  WriteInquiries(25);
-  EXPECT_EQ(Run(Yes()), kRunComplete);
-  std::vector<int> batches{0};
-  for (const std::string& target : Targets()) {
-    if (target.find("ACTION=REQ") != std::string::npos) ++batches.back();
-    if (target.find("ACTION=DONE") != std::string::npos) batches.push_back(0);
-  }
-  EXPECT_EQ(batches, (std::vector<int>{10, 10, 5, 0}));
-  EXPECT_NE(terminal_.All().find("Status: Tranfers complete, Press Exit To Continue."),
-            std::string::npos);
-}
-
-TEST_F(RunnerTest, NoToBothQuestionsEndsBeforeAnyServerContact) {
-  WriteInquiries(3);
-  BatchOptions options;
-  options.answers = std::vector<bool>{false, false};
-  options.commandLine = kCommandLine;
-  EXPECT_EQ(Run(options), kEndedByAnswers);
-  EXPECT_TRUE(http_->requests.empty());
-  EXPECT_TRUE(fs::exists("INQUIRY.QDK"));
-  EXPECT_EQ(CountLines(ReadFile("TRACE.QDK")), 1u);
-  EXPECT_FALSE(fs::exists("MESSAGE.QDK"));
-}
-
-TEST_F(RunnerTest, NobodyToAskMeansNo) {
-  WriteInquiries(3);
-  BatchOptions options;
-  options.answers = std::vector<bool>{false};  // then the terminal, which cannot ask
-  EXPECT_EQ(Run(options), kEndedByAnswers);
-  EXPECT_NE(
-      terminal_.All().find("[QUESTION] ARE YOU JUST PICKING UP?\n  -> No (no terminal to ask)"),
-      std::string::npos)
-      << terminal_.All();
 }
 
 TEST_F(RunnerTest, TheTimeLimitEndsAsTheCloseBoxDoes) {
@@ -178,6 +130,9 @@ TEST_F(RunnerTest, TheTimeLimitEndsAsTheCloseBoxDoes) {
   EXPECT_LT(clock_.SteadyMilliseconds() - start, 5000 + 250);
   EXPECT_TRUE(fs::exists("INQUIRY.QDK"));
   EXPECT_FALSE(fs::exists("RESPONSE.QDK")) << "no empty response file is left";
+  const std::vector<std::string> targets = Targets();
+  EXPECT_GT(std::count(targets.begin(), targets.end(), "/Zq3/V7Count.asp?ACTION="), 5)
+      << "the polls went on until the time limit";
 }
 
 // Between turns, a stop signal or a No to "TIRED OF WAITING?" ends the run
@@ -234,111 +189,143 @@ TEST_F(RunnerTest, StoppedBetweenTurnsItLeavesAsTheCloseBoxDoes) {
         terminal_.All().find("Status: Leaving once the pick-up has finished.") != std::string::npos,
         deleted)
         << c.name;
-    EXPECT_EQ(CountLines(ReadFile("AUDIT.QDK")), deleted ? 2u : 0u) << c.name;
+    EXPECT_EQ(LinesOf(ReadFile("AUDIT.QDK")), deleted ? 2u : 0u) << c.name;
     EXPECT_EQ(fs::exists("RESPONSE.QDK"), deleted) << c.name;
     EXPECT_TRUE(fs::exists("INQUIRY.QDK")) << c.name;
   }
 }
 
-TEST_F(RunnerTest, RunsThatCannotGoOnEndWithTheReason) {
+// Runs that end before the order is complete, each with its status and what
+// the terminal shows.
+TEST_F(RunnerTest, RunsThatEndShortSayWhy) {
   struct Case {
     const char* name;
-    std::string commandLine;
-    std::optional<std::string> error;
+    std::string commandLine = kCommandLine;
+    std::optional<std::vector<bool>> answers = {};  // none: --yes
+    std::function<void(sim::SimOptions&)> server = {};
     int status;
-    const char* printed;
+    std::vector<std::string> printed;
+    bool orderStays = true;
+    std::optional<std::vector<std::string>> targets = {};
+    const char* last = nullptr;  // the last line reported
   };
   const Case cases[] = {
-      {"interactive logon", "", std::nullopt, kNeedsPage, "wants the user to work in its page"},
-      {"unknown code", kCommandLine, "NOSUCHCODE", kStalled,
-       "[Log On Error] Unknown command NOSUCHCODE sent from VNL Server. Contact Vantorel!"},
-      {"listed code", kCommandLine, "REVOKED", kServerErrorCode,
-       "  Your User ID has been revoked!"},
-  };
-  for (const Case& c : cases) {
-    TearDown();
-    SetUp();
-    terminal_ = RecordingTerminal{};
-    WriteInquiries(2);
-    simOptions_.error = c.error;
-    EXPECT_EQ(Run(Yes(c.commandLine)), c.status) << c.name;
-    EXPECT_NE(terminal_.All().find(c.printed), std::string::npos) << c.name << "\n"
-                                                                  << terminal_.All();
-    EXPECT_TRUE(fs::exists("INQUIRY.QDK")) << c.name;
-  }
-}
-
-TEST_F(RunnerTest, AFailedRequestIsReportedWithThePasswordsMasked) {
-  WriteInquiries(2);
-  simOptions_.faults = {{sim::FaultKind::Drop, sim::Page::Begin, 1}};
-  EXPECT_EQ(Run(Yes()), kStalled);
-  const std::string all = terminal_.All();
-  EXPECT_NE(all.find("Request failed (Empty reply from server): http://sim.test/Zq3/V7Begin.asp?"
-                     "ACTION=&Company=1234567&CompPass=****&User=ABC123&UserPass=******\n"),
-            std::string::npos)
-      << all;
-  EXPECT_EQ(all.find("SECRET"), std::string::npos) << all;
-  EXPECT_EQ(all.find("ABCD"), std::string::npos);
-}
-
-TEST_F(RunnerTest, ARequestThatFailsAndStopsTheRunIsNamedInTheTraceAndLastMessage) {
-  struct Case {
-    const char* name;
-    std::vector<sim::FaultPoint> faults;
-    const char* named;
-  };
-  const Case cases[] = {
+      {.name = "No to both questions",
+       .answers = std::vector<bool>{false, false},
+       .status = kEndedByAnswers,
+       .printed = {},
+       .targets = std::vector<std::string>{}},
+      {.name = "nobody to ask means No",
+       .answers = std::vector<bool>{false},  // then the terminal, which cannot ask
+       .status = kEndedByAnswers,
+       .printed = {"[QUESTION] ARE YOU JUST PICKING UP?\n  -> No (no terminal to ask)"},
+       .targets = std::vector<std::string>{}},
+      {.name = "interactive logon",
+       .commandLine = "",
+       .status = kNeedsPage,
+       .printed = {"wants the user to work in its page",
+                   "give the credentials on the command line"},
+       .targets = std::vector<std::string>{"/Zq3/V7Begin.asp?ACTION=", "/Zq3/V7Login.asp"}},
+      {.name = "unknown code",
+       .server = [](sim::SimOptions& o) { o.error = "NOSUCHCODE"; },
+       .status = kStalled,
+       .printed = {"[Log On Error] Unknown command NOSUCHCODE sent from VNL Server. Contact "
+                   "Vantorel!"}},
+      {.name = "listed code",
+       .server = [](sim::SimOptions& o) { o.error = "REVOKED"; },
+       .status = kServerErrorCode,
+       .printed = {"[Message From Vantorel]\n  Your User ID has been revoked!",
+                   "  Press exit to continue.\n"},
+       .targets =
+           std::vector<std::string>{
+               "/Zq3/V7Begin.asp?ACTION=&Company=1234567&CompPass=ABCD&User=ABC123&UserPass=SECRET",
+               "/Zq3/Reply.asp?ACTION=EXIT&REPLY=REVOKED"}},
+      // The exit is confirmed (--yes): the order goes.
+      {.name = "an ABORT message",
+       .server = [](sim::SimOptions& o) { o.messages = {"RUN ABORTED BY OPERATOR"}; },
+       .status = kRunAborted,
+       .printed = {"Status: Program Aborted by Web Server, Press Exit",
+                   "  RUN ABORTED BY OPERATOR\n"},
+       .orderStays = false},
+      // The passwords in the failed request's URL are masked.
       {.name = "no answer to the logon",
-       .faults = {{sim::FaultKind::Drop, sim::Page::Begin, 1}},
-       .named = "Page request V7Begin failed: Empty reply from server"},
-      {.name = "500 at a record",
-       .faults = {{sim::FaultKind::ServerError, sim::Page::Main, 2}},
-       .named = "Page request V7Main failed: HTTP status 500"},
-      {.name = "a redirect loop",
-       .faults = {{sim::FaultKind::RedirectLoop, sim::Page::Message, 1}},
-       .named = "Page request V7Message failed: more than 20 redirects"},
+       .server =
+           [](sim::SimOptions& o) {
+             o.faults = {{sim::FaultKind::Drop, sim::Page::Begin, 1}};
+           },
+       .status = kStalled,
+       .printed = {"Request failed (Empty reply from server): http://sim.test/Zq3/V7Begin.asp?"
+                   "ACTION=&Company=1234567&CompPass=****&User=ABC123&UserPass=******\n"},
+       .last = "webaccess-batch: the run cannot go on: Page request V7Begin failed: Empty reply "
+               "from server."},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     TearDown();
     SetUp();
     terminal_ = RecordingTerminal{};
     WriteInquiries(2);
-    simOptions_.faults = c.faults;
-    EXPECT_EQ(Run(Yes()), kStalled) << c.name;
-    ASSERT_FALSE(terminal_.reported.empty()) << c.name;
-    EXPECT_EQ(terminal_.reported.back(),
-              std::string("webaccess-batch: the run cannot go on: ") + c.named + ".")
-        << c.name;
-    const std::string trace = ReadFile("TRACE.QDK");
-    EXPECT_NE(trace.find(std::string(" ") + c.named + "\r\n"), std::string::npos) << c.name << "\n"
-                                                                                  << trace;
-    EXPECT_TRUE(fs::exists("INQUIRY.QDK")) << c.name;
+    simOptions_ = {};
+    if (c.server) c.server(simOptions_);
+    BatchOptions options = Yes(c.commandLine);
+    if (c.answers) {
+      options.allYes = false;
+      options.answers = c.answers;
+    }
+    EXPECT_EQ(Run(options), c.status) << terminal_.All();
+    const std::string all = terminal_.All();
+    for (const std::string& text : c.printed) {
+      EXPECT_NE(all.find(text), std::string::npos) << text << "\n" << all;
+    }
+    EXPECT_EQ(all.find("SECRET"), std::string::npos) << all;
+    EXPECT_EQ(all.find("ABCD"), std::string::npos) << all;
+    EXPECT_EQ(fs::exists("INQUIRY.QDK"), c.orderStays);
+    EXPECT_FALSE(fs::exists("RESPONSE.QDK"));
+    if (c.targets) {
+      EXPECT_EQ(Targets(), *c.targets);
+    }
+    if (c.last != nullptr) {
+      ASSERT_FALSE(terminal_.reported.empty());
+      EXPECT_EQ(terminal_.reported.back(), c.last);
+    }
   }
 }
 
 TEST_F(RunnerTest, PicksUpOnlyWhenNothingIsFlagged) {
   simOptions_.waiting = 2;
   EXPECT_EQ(Run(Yes()), kRunComplete);
-  EXPECT_NE(terminal_.All().find("Ordering: Just Picking Up"), std::string::npos);
+  const std::string all = terminal_.All();
+  EXPECT_NE(all.find("[QUESTION] NOTHING FLAGGED TO ORDER / ARE YOU JUST PICKING UP?"),
+            std::string::npos)
+      << all;
+  EXPECT_NE(all.find("[RECORDS FOUND] Records found waiting to download"), std::string::npos);
+  EXPECT_NE(all.find("Ordering: Just Picking Up"), std::string::npos);
   const auto targets = Targets();
   EXPECT_NE(std::find(targets.begin(), targets.end(), "/Zq3/V7Main.asp?ACTION=DONE&Batch=PICKUP"),
             targets.end());
-  EXPECT_EQ(CountLines(ReadFile("AUDIT.QDK")), 2u) << "the two waiting responses";
+  EXPECT_EQ(LinesOf(ReadFile("AUDIT.QDK")), 2u) << "the two waiting responses";
+  EXPECT_FALSE(fs::exists("INQUIRY.QDK"));
 }
 
-TEST_F(RunnerTest, TheDownloadSendsTheSessionCookieToo) {
-  WriteInquiries(3);
-  simOptions_.requireCookie = true;
-  EXPECT_EQ(Run(Yes()), kRunComplete);
-  EXPECT_EQ(CountLines(ReadFile("AUDIT.QDK")), 3u);
-  EXPECT_EQ(ReadFile("RESPONSE.QDK").find("<html>"), std::string::npos);
-}
-
-TEST_F(RunnerTest, AWorkFileFailureEndsWithItsReport) {
-  fs::create_directories("TRACE.QDK/inside");
-  EXPECT_EQ(Run(Yes()), kWorkFileFailure);
-  ASSERT_EQ(terminal_.reported.size(), 1u);
-  EXPECT_NE(terminal_.reported[0].find("TRACE.QDK"), std::string::npos) << terminal_.reported[0];
+// A work file that cannot be made, or an order that is there but cannot be
+// read (no empty order): the report names it, nothing is sent, and the
+// files of the run before stay as they were.
+TEST_F(RunnerTest, AWorkFileThatCannotBeMadeOrReadEndsWithItsReport) {
+  for (const char* name : {"TRACE.QDK", "INQUIRY.QDK"}) {
+    SCOPED_TRACE(name);
+    TearDown();
+    SetUp();
+    terminal_ = RecordingTerminal{};
+    fs::create_directories(fs::path(name) / "in-the-way");
+    webaccess::testing::WriteFile("RESPONSE.QDK", "EARLIER\r\n");
+    EXPECT_EQ(Run(Yes()), kWorkFileFailure);
+    ASSERT_EQ(terminal_.reported.size(), 1u);
+    EXPECT_NE(terminal_.reported[0].find(name), std::string::npos) << terminal_.reported[0];
+    EXPECT_TRUE(http_->requests.empty());
+    EXPECT_TRUE(fs::is_directory(fs::path(name) / "in-the-way"));
+    EXPECT_EQ(ReadFile("RESPONSE.QDK"), "EARLIER\r\n");
+    EXPECT_FALSE(fs::exists("RESPONSE.BAK"));
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Start-up, the confirmation of the order, Start, Pick Up Only and Exit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -23,31 +24,48 @@ TEST(StartUp, LoadWritesOneTraceLineAndLaysTheWindowOutCompact) {
 
 struct OrderCase {
   const char* name;
-  int lines;
+  int lines;  // 0: no INQUIRY.QDK
   const char* question;
   const char* ordering;
 };
 
 class Confirmation : public ::testing::TestWithParam<OrderCase> {};
 
+// Counting the order makes an empty INQUIRY.QDK where there was none.
 TEST_P(Confirmation, AsksAboutTheCountAndNamesItOnYes) {
   Harness h;
-  WriteFile("INQUIRY.QDK", InquiryLines(GetParam().lines, 51) + "SHORT LINE\r\n");
+  const std::string order =
+      GetParam().lines == 0 ? "" : InquiryLines(GetParam().lines, 51) + "SHORT LINE\r\n";
+  if (!order.empty()) WriteFile("INQUIRY.QDK", order);
   h.Open();
   ASSERT_EQ(h.dialogs.asked.size(), 1u);
   EXPECT_EQ(h.dialogs.asked[0], (Question{"QUESTION", GetParam().question}));
   EXPECT_EQ(h.view.Text(Control::lblOrdering), GetParam().ordering);
   EXPECT_EQ(h.view.Text(Control::Caption), "Request Records From Vantorel - V1.15");
+  EXPECT_TRUE(FileExists("INQUIRY.QDK"));
+  EXPECT_EQ(ReadFile("INQUIRY.QDK"), order);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Counts, Confirmation,
-    ::testing::Values(OrderCase{"One", 1, "THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?",
+    ::testing::Values(OrderCase{"None", 0, "NOTHING FLAGGED TO ORDER\r\nARE YOU JUST PICKING UP?",
+                                "Just Picking Up"},
+                      OrderCase{"One", 1, "THERE IS 1 RECORD BEING ORDERED, IS THIS CORRRECT?",
                                 "Ordering  1 Record"},
                       OrderCase{"Twelve", 12,
                                 "THERE ARE 12 RECORDS BEING ORDERED, IS THIS CORRRECT?",
                                 "Ordering  12 Records"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
+
+// The batch ids of the batch-done requests, in order.
+std::vector<std::string> BatchesClosed(const Harness& h) {
+  std::vector<std::string> ids;
+  for (const std::string& request : h.Requests()) {
+    const std::size_t at = request.find("ACTION=DONE&Batch=");
+    if (at != std::string::npos) ids.push_back(request.substr(at + 18));
+  }
+  return ids;
+}
 
 TEST(ConfirmationAnswers, NoThenYesPicksUpOnly) {
   Harness h;
@@ -58,8 +76,8 @@ TEST(ConfirmationAnswers, NoThenYesPicksUpOnly) {
   EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
   h.form->cmdStart_Click();
   h.RunUntilIdle();
-  EXPECT_TRUE(h.server.received.empty());
-  EXPECT_EQ(h.server.batchesClosed, std::vector<std::string>{"PICKUP"});
+  EXPECT_TRUE(h.server.Records().empty());
+  EXPECT_EQ(BatchesClosed(h), std::vector<std::string>{"PICKUP"});
 }
 
 TEST(ConfirmationAnswers, NoAndNoEndBeforeAnyServerContact) {
@@ -90,7 +108,7 @@ TEST(Start, ResetsTheWorkFilesDisablesItselfAndLogsOn) {
   Harness h;
   WriteFile("INQUIRY.QDK", InquiryLines(1));
   WriteFile("RESPONSE.QDK", "LAST RUN\r\n");
-  h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
+  h.server.answer = [](const std::string&) { return std::optional<std::string>(""); };
   h.Open();
   h.form->cmdStart_Click();
   EXPECT_FALSE(h.view.Enabled(Control::cmdStart));
@@ -106,7 +124,7 @@ TEST(Start, ResetsTheWorkFilesDisablesItselfAndLogsOn) {
 TEST(Start, ACompanyNumberOfBlanksLogsOnInThePage) {
   Harness h("       PASS,ABC123,PW");
   WriteFile("INQUIRY.QDK", InquiryLines(1));
-  h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
+  h.server.answer = [](const std::string&) { return std::optional<std::string>(""); };
   h.Open();
   h.form->cmdStart_Click();
   EXPECT_EQ(h.Requests(), std::vector<std::string>{"Zq3/V7Begin.asp?ACTION="});
@@ -116,7 +134,7 @@ TEST(Start, ACompanyNumberOfBlanksLogsOnInThePage) {
 TEST(Start, CredentialsShorterThanTheirFieldsAreSentWithTheirBlanks) {
   Harness h("1234567PAS,ABC12");
   WriteFile("INQUIRY.QDK", InquiryLines(1));
-  h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
+  h.server.answer = [](const std::string&) { return std::optional<std::string>(""); };
   h.Open();
   h.form->cmdStart_Click();
   EXPECT_EQ(h.Requests().at(0),
@@ -126,15 +144,15 @@ TEST(Start, CredentialsShorterThanTheirFieldsAreSentWithTheirBlanks) {
 TEST(PickUpOnly, ChosenMidRunTurnsTheNextRecordIntoAPickUp) {
   Harness h;
   WriteFile("INQUIRY.QDK", InquiryLines(5));
-  h.server.override = [&h](const std::string& url) -> std::optional<std::string> {
-    if (h.server.received.size() == 2 && url.find("ACTION=REQ") != std::string::npos) {
+  h.server.answer = [&h](const std::string& url) -> std::optional<std::string> {
+    if (h.server.Records().size() == 2 && url.find("ACTION=REQ") != std::string::npos) {
       h.form->mnu_Pick_Up_Click();
     }
     return std::nullopt;
   };
   h.RunOrder();
-  EXPECT_EQ(h.server.received.size(), 3u);
-  EXPECT_EQ(h.server.batchesClosed, std::vector<std::string>{"PICKUP"});
+  EXPECT_EQ(h.server.Records().size(), 3u);
+  EXPECT_EQ(BatchesClosed(h), std::vector<std::string>{"PICKUP"});
   EXPECT_EQ(h.view.Text(Control::lblOrdering), "Just Picking Up");
   EXPECT_EQ(h.Display(), "Tranfers complete, Press Exit To Continue.");
 }
@@ -152,7 +170,7 @@ TEST(Activation, ALaterActivationKeepsTheChosenServer) {
                          Row{&app::MainForm::mnuMain_Click, "Main Server", kBase}}) {
     Harness h;
     WriteFile("INQUIRY.QDK", InquiryLines(1));
-    h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
+    h.server.answer = [](const std::string&) { return std::optional<std::string>(""); };
     h.Open();
     (*h.form.*row.choose)();
     h.form->Form_Activate();  // the request list closed over the window
@@ -162,6 +180,49 @@ TEST(Activation, ALaterActivationKeepsTheChosenServer) {
     ASSERT_EQ(h.browser.requests.size(), 1u);
     EXPECT_TRUE(h.browser.requests[0].starts_with(std::string(row.base) + "Zq3/V7Begin.asp"))
         << h.browser.requests[0];
+  }
+}
+
+TEST(Activation, AServerChosenMidRunTakesTheNextRequest) {
+  Harness h;
+  WriteFile("INQUIRY.QDK", InquiryLines(12));
+  h.server.answer = [&h](const std::string& url) -> std::optional<std::string> {
+    if (h.server.Records().size() == 3 && url.find("REQ") != std::string::npos) {
+      h.form->mnuAlt_Click();
+    }
+    return std::nullopt;
+  };
+  h.RunOrder();
+  EXPECT_EQ(h.view.Text(Control::lblServer), "Alternate Server");
+  ASSERT_GT(h.browser.requests.size(), 7u);
+  EXPECT_TRUE(h.browser.requests[6].starts_with(kBase));
+  EXPECT_TRUE(h.browser.requests[7].starts_with(kAltBase));
+  EXPECT_TRUE(h.transfer.urls.back().starts_with(kAltBase));
+}
+
+// An Exit (answered Yes) or the close box while a pick-up is under way: the
+// status says so, and once the pick-up has finished (its delete request
+// answered) the program leaves as asked: an Exit deletes the order, the
+// close box keeps it.
+TEST(Leaving, DuringAPickUpTheProgramLeavesOnceItHasFinished) {
+  for (const bool exit : {true, false}) {
+    SCOPED_TRACE(exit ? "Exit" : "the close box");
+    Harness h;
+    WriteFile("INQUIRY.QDK", InquiryLines(1));
+    h.transfer.source = [&](const std::string& url, std::string& bytes) {
+      // The click waits for the next event pass: the conversion's.
+      h.queue.Post([&] { exit ? h.form->cmdExit_Click() : h.CloseBox(); });
+      return h.server.Download(url, bytes);
+    };
+    h.RunOrder();
+    EXPECT_TRUE(h.process.unloaded);
+    const auto& shown = h.view.displays;
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "Leaving once the pick-up has finished."),
+              shown.end());
+    EXPECT_EQ(h.Requests().back(), "Zq3/V7Delete.asp?ACTION=");
+    h.form->CloseWorkFiles();
+    EXPECT_EQ(FileExists("INQUIRY.QDK"), !exit);
+    EXPECT_EQ(ReadFile("RESPONSE.QDK"), ResponseLines(1, InquiryRecord(1)));
   }
 }
 
@@ -198,7 +259,7 @@ TEST_F(ExitTest, YesDeletesTheInquiryFileAndUnloads) {
 }
 
 TEST_F(ExitTest, TheRunGoesOnWhileTheExitShowsTheServerMessages) {
-  h.server.messages = {"FIRST", "SECOND"};
+  h.server.options.messages = {"FIRST", "SECOND"};
   h.form->cmdStart_Click();
   h.RunUntilIdle(0);  // through the batch: the poll timer runs
   ASSERT_TRUE(h.timer.Running());

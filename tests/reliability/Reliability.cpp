@@ -4,29 +4,12 @@
 
 #include <algorithm>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace webaccess::reliability {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Pad(std::string text, std::size_t width) {
-  text.resize(width, ' ');
-  return text;
-}
-
-// The CR LF lines of a text, and what follows the last CR LF.
-std::vector<std::string> CrLfLines(const std::string& text, std::string& rest) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  rest = text.substr(start);
-  return lines;
-}
 
 // "RESPONSE 12" gives 12; anything else 0.
 int ResponseNumber(const std::string& line, const std::string& prefix) {
@@ -38,22 +21,10 @@ int ResponseNumber(const std::string& line, const std::string& prefix) {
 
 }  // namespace
 
-std::string Record(int n, std::size_t length) {
-  std::string record = std::to_string(n % 10) + Pad("NAME " + std::to_string(n), 19) +
-                       Pad("PLT" + std::to_string(n), 15) + "CA" + "DOB19800101 ";
-  for (int digit = 0; record.size() < length; ++digit)
-    record += static_cast<char>('0' + digit % 10);
-  return record;
-}
-
-std::string AuditTail(const std::string& record) {
-  return "ABC123" + record.substr(35, 2) + record.substr(20, 15) + record.substr(1, 19) + "00";
-}
-
 ResponseFile ReadResponses(const std::string& text) {
   ResponseFile file;
   std::string rest;
-  const std::vector<std::string> lines = CrLfLines(text, rest);
+  const std::vector<std::string> lines = testing::SplitLines(text, testing::LineEnds::CrLf, &rest);
   file.torn = !rest.empty();
   for (std::size_t i = 0; i < lines.size();) {
     const int number = ResponseNumber(lines[i], "RESPONSE ");
@@ -83,16 +54,16 @@ void ExpectWholeOutput(const RunOutput& output, bool crashed) {
         << "response " << response.number << " twice in one run";
   }
   std::string rest;
-  const std::vector<std::string> audit = CrLfLines(output.audit, rest);
+  const std::vector<std::string> audit =
+      testing::SplitLines(output.audit, testing::LineEnds::CrLf, &rest);
   if (!crashed) {
     EXPECT_EQ(rest, "") << "AUDIT.QDK ends inside a line";
     EXPECT_EQ(audit.size(), file.responses.size()) << "one audit line per response";
   }
-  static const std::regex stamp(R"(\d\d/\d\d/\d\d\d\d:\d\d:\d\d)");
   for (std::size_t i = 0; i < std::min(audit.size(), file.responses.size()); ++i) {
-    EXPECT_TRUE(std::regex_match(audit[i].substr(0, 16), stamp)) << audit[i];
+    EXPECT_TRUE(testing::IsAuditStamp(audit[i].substr(0, 16))) << audit[i];
     EXPECT_EQ(audit[i].substr(std::min<std::size_t>(16, audit[i].size())),
-              AuditTail(file.responses[i].record))
+              testing::AuditTail("ABC123", file.responses[i].record))
         << "audit line " << i + 1 << " against response " << file.responses[i].number;
   }
 }
@@ -160,7 +131,7 @@ void ReliabilityTest::WriteInquiry(int records, std::size_t length) {
   records_.clear();
   std::ofstream out(dir_ / "INQUIRY.QDK", std::ios::binary);
   for (int n = 1; n <= records; ++n) {
-    records_.push_back(Record(n, length));
+    records_.push_back(testing::InquiryRecord(n, length));
     out << records_.back() << "\r\n";
   }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "programs/ProgramRunTest.h"
+#include "support/WorkFileText.h"
 
 namespace webaccess::reliability {
 
@@ -24,13 +25,6 @@ using programs::PollUntil;
 inline constexpr const char* kCompanyPassword = "PW9Z";
 inline constexpr const char* kUserPassword = "S3CR3T";
 inline constexpr const char* kCredentials = "1234567PW9Z,ABC123,S3CR3T";
-
-// Inquiry record number n: `length` characters (at least 57), kind, name,
-// plate and state where the audit line takes them, different for every n.
-std::string Record(int n, std::size_t length = 60);
-
-// The audit line of a response to `record`, after its date and time.
-std::string AuditTail(const std::string& record);
 
 // One response as the client writes it to RESPONSE.QDK: the server's
 // "RESPONSE n", the record, "END OF RESPONSE n".

@@ -16,13 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 
 #include "SimProcess.h"
 #include "WindowProgram.h"
 #include "programs/Child.h"
+#include "programs/Orders.h"
+#include "support/WorkFileText.h"
 
 namespace webaccess::reliability {
 namespace {
@@ -90,9 +91,7 @@ void ExpectNoBrowserData(const fs::path& root, const std::string& what) {
 }
 
 void WriteInquiry(const fs::path& dir) {
-  std::ofstream out(dir / "INQUIRY.QDK", std::ios::binary);
-  out << "1NAME 1             PLT1           CA1980010112345678901234\r\n"
-      << "2NAME 2             PLT2           CA1980010112345678901234\r\n";
+  programs::WriteInquiry(dir, {testing::InquiryRecord(1), testing::InquiryRecord(2)});
 }
 
 void LeaveLoudly(int status) {

@@ -45,13 +45,20 @@ void FakeTimer::Fire() {
 
 void FakeBrowser::Navigate(const std::string& url) {
   requests.push_back(url);
+  const int navigation = ++navigations_;
   if (std::string why = refuseCertificate ? refuseCertificate(url) : ""; !why.empty()) {
     queue_.Post([this, why] { NotifyCertificateRefused(why); });
     return;
   }
-  std::string finalUrl = responder ? responder(url) : std::string{};
-  if (finalUrl.empty()) return;  // the server never answers
-  queue_.Post([this, finalUrl] { NotifyNavigateComplete(finalUrl); });
+  const Navigation answered = responder ? responder(url) : Navigation{};
+  if (!answered.finalUrl.empty()) {
+    queue_.Post([this, finalUrl = answered.finalUrl] { NotifyNavigateComplete(finalUrl); });
+  }
+  if (!answered.failure.empty()) {
+    queue_.Post([this, navigation, url, why = answered.failure] {
+      if (navigation == navigations_) NotifyRequestFailed(url, why);
+    });
+  }
 }
 
 ports::TransferResult FakeTransfer::Download(const std::string& url, const Sink& sink) {

@@ -82,12 +82,19 @@ class FakeTimer : public ports::WaitTimer {
   std::int64_t dueAt_ = 0;
 };
 
-// The server as the browser double sees it: a request URL in, the final URL
-// of the navigation out (or nothing, when the server never answers).
-using Responder = std::function<std::string(const std::string& url)>;
+// How a navigation ends, as the server answered it: at the page its
+// redirects end at (empty: nothing completes, the server never answers),
+// then failed, as a browser tells a failure (empty: it did not fail).
+struct Navigation {
+  std::string finalUrl;
+  std::string failure;
+};
+// The server as the browser double sees it.
+using Responder = std::function<Navigation(const std::string& url)>;
 
-// A browser whose navigations complete through the event queue, never
-// inside Navigate; without a responder no navigation completes by itself.
+// A browser whose navigations complete, or fail, through the event queue,
+// never inside Navigate; a failure is told only while no newer navigation
+// has started. Without a responder no navigation completes by itself.
 class FakeBrowser : public ports::Browser {
  public:
   explicit FakeBrowser(EventQueue& queue) : queue_(queue) {}
@@ -112,6 +119,7 @@ class FakeBrowser : public ports::Browser {
 
  private:
   EventQueue& queue_;
+  int navigations_ = 0;
 };
 
 // The download: the bytes that the test says the URL holds, handed over in

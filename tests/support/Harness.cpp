@@ -1,36 +1,74 @@
 #include "support/Harness.h"
 
 #include <filesystem>
-#include <sstream>
+
+#include "app/CommandLine.h"
+#include "files/WorkFileNames.h"
 
 namespace webaccess::testing {
 
 bool FileExists(const std::string& name) { return std::filesystem::exists(name); }
 
-std::string InquiryRecord(int number, std::size_t length) {
-  std::ostringstream record;
-  record << 'A' << "NAME" << number;
-  std::string text = record.str();
-  text.resize(20, ' ');
-  text += "PLATE" + std::to_string(number);
-  text.resize(45, ' ');
-  text += "CA";
-  while (text.size() < length) text += static_cast<char>('0' + text.size() % 10);
-  text.resize(length);
-  return text;
-}
-
-std::string InquiryLines(int n, std::size_t length, int firstNumber) {
-  std::string lines;
-  for (int i = 0; i < n; ++i) lines += InquiryRecord(firstNumber + i, length) + "\r\n";
-  return lines;
-}
-
-Harness::Harness(std::string commandLine) {
-  browser.responder = [this](const std::string& url) { return server.Answer(url); };
+Rig::Rig() {
+  browser.responder = [this](const std::string& url) { return server.Navigate(url); };
   transfer.source = [this](const std::string& url, std::string& bytes) {
     return server.Download(url, bytes);
   };
+}
+
+void Rig::Tick() {
+  clock.Advance(timer.DueAt() - clock.ms());
+  queue.Post([this] { timer.Fire(); });
+  queue.RunPending();
+}
+
+void Rig::RunUntilIdle(int maxTicks) {
+  for (int ticks = 0;;) {
+    while (!queue.Empty()) queue.RunPending();
+    if (!timer.Running() || ticks++ >= maxTicks) return;
+    Tick();
+  }
+}
+
+std::vector<std::string> Rig::Requests() const {
+  std::vector<std::string> requests;
+  for (const std::string& url : browser.requests) {
+    const std::string base(kBase);
+    requests.push_back(url.starts_with(base) ? url.substr(base.size()) : url);
+  }
+  return requests;
+}
+
+ConversationHarness::ConversationHarness(const std::string& commandLine) {
+  app::Credentials credentials;
+  app::TakeCredentials(commandLine, credentials);
+  conversation.UseCredentials(credentials);
+  browser.SetHandlers([this](const std::string& url) { conversation.ReplyArrived(url); },
+                      [this](const std::string& url, const std::string& why) {
+                        conversation.RequestFailed(url, why);
+                      },
+                      [this](const std::string& why) { conversation.CertificateRefused(why); });
+  timer.SetTickHandler([this] { conversation.TimerTicked(); });
+  layout.Arrange(app::Layout::Compact);
+}
+
+void ConversationHarness::Start() {
+  files.StartTrace();
+  files.ResetWorkFiles();
+  if (FileExists(files::kInquiryFile)) {
+    files.channels().OpenInput(files::kInquiry, files::kInquiryFile,
+                               files::LineReader::LineEnds::Any);
+  }
+  conversation.UseServer(kBase);
+  conversation.Start();
+}
+
+void ConversationHarness::RunOrder() {
+  Start();
+  RunUntilIdle();
+}
+
+Harness::Harness(std::string commandLine) {
   protocol::Settings settings{{{"Main Server", kBase},
                                {"Alternate Server", kAltBase},
                                {"Test Server", kTestBase},
@@ -52,29 +90,6 @@ void Harness::RunOrder() {
 
 void Harness::CloseBox() {
   if (!form->Form_QueryUnload()) form->Form_Unload();
-}
-
-void Harness::Tick() {
-  clock.Advance(timer.DueAt() - clock.ms());
-  queue.Post([this] { timer.Fire(); });
-  queue.RunPending();
-}
-
-void Harness::RunUntilIdle(int maxTicks) {
-  for (int ticks = 0;;) {
-    while (!queue.Empty()) queue.RunPending();
-    if (!timer.Running() || ticks++ >= maxTicks) return;
-    Tick();
-  }
-}
-
-std::vector<std::string> Harness::Requests() const {
-  std::vector<std::string> requests;
-  for (const std::string& url : browser.requests) {
-    const std::string base(kBase);
-    requests.push_back(url.starts_with(base) ? url.substr(base.size()) : url);
-  }
-  return requests;
 }
 
 }  // namespace webaccess::testing

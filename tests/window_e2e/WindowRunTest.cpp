@@ -26,7 +26,9 @@
 #include "platform/system/CaFile.h"
 #include "programs/ProxyProcess.h"
 #include "support/ScratchFiles.h"
+#include "support/SimulatedServer.h"
 #include "support/TestCertificates.h"
+#include "support/WorkFileText.h"
 
 namespace webaccess::window_e2e {
 namespace {
@@ -52,21 +54,11 @@ void LeaveLoudly(int status) {
   std::_Exit(100 + status);
 }
 
-std::string Pad(std::string text, std::size_t width) {
-  text.resize(width, ' ');
-  return text;
-}
+using testing::AuditTail;
+using testing::ReadFile;
+using testing::ResponseLines;
 
-// An inquiry record of `length` characters: kind, name, plate, state, then
-// the date of birth and a tail of digits.
-std::string Record(int n, std::size_t length) {
-  std::string record = std::to_string(n) + Pad("GARCIA MARIA " + std::to_string(n), 19) +
-                       Pad("7ABC12" + std::to_string(n), 15) + "CA" + "19800101";
-  for (int digit = 0; record.size() < length; ++digit) {
-    record += static_cast<char>('0' + digit % 10);
-  }
-  return record;
-}
+std::string Record(int n, std::size_t length) { return testing::InquiryRecord(n, length); }
 
 // A record as it stands in a request target: the browser escapes blanks.
 QString InTarget(const std::string& record) {
@@ -101,32 +93,6 @@ QStringList AfterTheMessages(const QString& batchId, const std::vector<std::stri
            << QStringLiteral("/Zq3/V7Message.asp?ACTION=")
            << QStringLiteral("/Zq3/Reply.asp?ACTION=MSG&REPLY=%3CNONE%3E");
   return requests;
-}
-
-// The lines the client writes to RESPONSE.QDK for the server's response
-// number n: the body lines of the response file, CR LF each.
-std::string ResponseLines(int n, const std::string& record) {
-  const std::string number = std::to_string(n);
-  return "RESPONSE " + number + "\r\n" + record + "\r\n" + "END OF RESPONSE " + number + "\r\n";
-}
-
-// An audit line after its date and time: the user id, then the record's
-// state, plate and name as the response header carries them, and the error
-// code.
-std::string AuditTail(const std::string& userId, const std::string& record) {
-  return userId + record.substr(35, 2) + record.substr(20, 15) + record.substr(1, 19) + "00";
-}
-
-using webaccess::testing::ReadFile;
-
-std::vector<std::string> CrLfLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  EXPECT_EQ(start, text.size()) << "text after the last CR LF";
-  return lines;
 }
 
 // Runs a script in the page and gives its result; none after ten seconds.
@@ -231,7 +197,9 @@ class WindowRun : public ::testing::Test {
   // The audit file, line by line: the date and time the header was read,
   // within the test's time, then the tail.
   void ExpectAudit(const std::vector<std::string>& tails) {
-    const std::vector<std::string> lines = CrLfLines(ReadFile("AUDIT.QDK"));
+    const std::string audit = ReadFile("AUDIT.QDK");
+    EXPECT_TRUE(audit.ends_with("\r\n")) << "text after the last CR LF";
+    const std::vector<std::string> lines = testing::SplitLines(audit);
     ASSERT_EQ(lines.size(), tails.size());
     const QDateTime now = QDateTime::currentDateTime();
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -526,7 +494,7 @@ TEST_P(WindowTls, OnlyATrustedCertificateCarriesTheOrder) {
   EXPECT_EQ(sim_->Requests(), QStringList());
   const QString status = Window().lblDisplay()->text();
   EXPECT_TRUE(status.contains(QLatin1String(c.why))) << qPrintable(status);
-  const std::vector<std::string> trace = CrLfLines(ReadFile("TRACE.QDK"));
+  const std::vector<std::string> trace = testing::SplitLines(ReadFile("TRACE.QDK"));
   ASSERT_FALSE(trace.empty());
   EXPECT_TRUE(trace.back().ends_with(status.toStdString())) << trace.back();
   const QString page = RunScript(Window().WebBrowser().View()->page(),

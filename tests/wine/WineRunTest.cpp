@@ -29,6 +29,7 @@
 #include "programs/ProxyProcess.h"
 #include "support/ScratchFiles.h"
 #include "support/TestCertificates.h"
+#include "support/WorkFileText.h"
 
 namespace webaccess::wine {
 namespace {
@@ -261,7 +262,8 @@ class WineRun : public programs::ProgramRunTest, public ::testing::WithParamInte
     programs::WriteInquiry(
         dir_, row.records == 0 ? programs::TwentyFiveRecordOrder() : [&] {
           std::vector<std::string> lines;
-          for (int n = 1; n <= row.records; ++n) lines.push_back(programs::InquiryRecord(n, 60));
+          for (int n = 1; n <= row.records; ++n)
+            lines.push_back(testing::InquiryRecord(n, 60, testing::RecordTail::Escaped));
           return lines;
         }());
     if (row.tls) certificates_.emplace((base_ / "certificates").string());

@@ -28,14 +28,6 @@ Page Classify(const std::string& path) {
   return Page::Other;
 }
 
-// A response of the earlier run: a record of 58 characters of its own.
-std::string EarlierRecord(int n) {
-  std::string record =
-      "E" + Fixed("EARLIER REQUEST " + std::to_string(n), 19) + Fixed("WAITING", 15) + "CA";
-  record.resize(56, ' ');
-  return record + "00";
-}
-
 std::string NewSessionValue() {
   std::random_device device;
   std::uniform_int_distribution<unsigned long long> digits(0, 0xFFFFFFFFFFFFULL);
@@ -46,6 +38,13 @@ std::string NewSessionValue() {
 }
 
 }  // namespace
+
+std::string EarlierRecord(int n) {
+  std::string record =
+      "E" + Fixed("EARLIER REQUEST " + std::to_string(n), 19) + Fixed("WAITING", 15) + "CA";
+  record.resize(56, ' ');
+  return record + "00";
+}
 
 std::string ResponseFileName(const std::string& companyNumber, const std::string& userId) {
   return Fixed(companyNumber + "&", 7) + Fixed(userId, 6) + ".TXT";

@@ -105,6 +105,10 @@ class SimServer {
   int messagesSent_ = 0;
 };
 
+// The record of the nth response of an earlier run (`waiting`): 58
+// characters of its own.
+std::string EarlierRecord(int n);
+
 // The response file name the client asks for: the company number as the
 // client cuts it from the logon reply ("CID=" up to "UID=", so with the "&"
 // behind a short number) in 7 characters, then the user id in 6.

@@ -1,6 +1,6 @@
-// The reply dispatcher and the wait timer, reply by reply: the server stays
-// silent and the test hands the client each final URL itself. Each state is
-// reached through the conversation, never by setting the run's variables.
+// The conversation reply by reply, and tick by tick of its poll timer: the
+// server stays silent and the test hands the conversation each final URL
+// itself. Each state is reached through the conversation's surface.
 #include <gtest/gtest.h>
 
 #include "support/Harness.h"
@@ -21,7 +21,7 @@ const std::string kBatchDone = "Zq3/V7Main.asp?ACTION=DONE&Batch=143015";
 
 // Steps that are not replies.
 const std::string kTick = "tick";
-const std::string kPickUpMenu = "menu: just picking up";
+const std::string kPickUpMenu = "pick up only";
 
 const std::string kLogonAck = "ACTION=LOGON&CID=1234567&UID=ABC123";
 const std::string kNoMessages = "ACTION=MSG&REPLY=<NONE>";
@@ -30,21 +30,24 @@ const std::string kNotBackYet = "Not back yet, will try again in 10 seconds.";
 const std::string kAborted = "Program Aborted by Web Server, Press Exit";
 const std::string kComplete = "Tranfers complete, Press Exit To Continue.";
 
-// The client with an order of `records` records, loaded, confirmed and
-// started: the logon request is out and no reply has come.
-class Conversation {
+// The conversation with an order of `records` records, started: the logon
+// request is out and no reply has come.
+class Steps {
  public:
-  explicit Conversation(int records = 12) {
+  explicit Steps(int records = 12) {
     WriteFile("INQUIRY.QDK", InquiryLines(records));
-    h.server.override = [](const std::string&) { return std::optional<std::string>(""); };
-    h.Open();
-    h.form->cmdStart_Click();
+    h.server.answer = [](const std::string&) { return std::optional<std::string>(""); };
+    // A download hands over a file without responses.
+    h.transfer.source = [](const std::string&, std::string& bytes) {
+      bytes = sim::BuildResponseFile({});
+      return ports::TransferResult{.ok = true, .error = {}};
+    };
+    h.Start();
     h.browser.requests.clear();
-    h.dialogs.asked.clear();
   }
 
-  // The client's reaction to one step (a reply, a tick or the pick-up menu):
-  // the requests it made.
+  // The conversation's reaction to one step (a reply, a tick, or picking up
+  // only): the requests it made.
   std::vector<std::string> Step(const std::string& step) {
     if (step == kTick) {
       h.browser.requests.clear();
@@ -53,7 +56,7 @@ class Conversation {
       return h.Requests();
     }
     if (step == kPickUpMenu) {
-      h.form->mnu_Pick_Up_Click();
+      h.conversation.PickUpOnly();
       return {};
     }
     return Reply(At(step));
@@ -77,10 +80,10 @@ class Conversation {
     }
   }
 
-  Harness h;
+  ConversationHarness h;
 };
 
-class Dispatcher : public ::testing::Test, public Conversation {};
+class Dispatcher : public ::testing::Test, public Steps {};
 
 // One step in a state the steps before it lead to.
 struct DispatchRow {
@@ -234,7 +237,7 @@ const DispatchRow kDispatchRows[] = {
 TEST(DispatchTable, EachStepFollowsFromTheStateTheConversationReached) {
   for (const DispatchRow& row : kDispatchRows) {
     SCOPED_TRACE(row.name);
-    Conversation c(row.records);
+    Steps c(row.records);
     for (const std::string& step : row.before) c.Step(step);
     const std::vector<std::string> requests = c.Step(row.step);
     ASSERT_EQ(requests.size(), row.requests.size());
@@ -247,7 +250,7 @@ TEST(DispatchTable, EachStepFollowsFromTheStateTheConversationReached) {
     if (row.timerRunning) {
       EXPECT_EQ(c.h.timer.Running(), *row.timerRunning);
     }
-    EXPECT_EQ(c.h.form->Outcome(), row.outcome);
+    EXPECT_EQ(c.h.conversation.Outcome(), row.outcome);
   }
 }
 
@@ -264,7 +267,7 @@ TEST_F(Dispatcher, ALogonPageOnlyEnlargesTheWindow) {
 
 TEST_F(Dispatcher, AnExitReplyWinsOverAnyOtherActionAndEndsTheProgram) {
   EXPECT_THROW(Step("ACTION=MSG&ACTION=EXIT&REPLY=ABORT"), ProgramEnded);
-  EXPECT_EQ(h.form->Outcome(), RunOutcome::EndedByServerCode);
+  EXPECT_EQ(h.conversation.Outcome(), RunOutcome::EndedByServerCode);
 }
 
 // The IDs name the response file that the next download fetches.
@@ -290,20 +293,20 @@ TEST_F(Dispatcher, ALaterCountNoneIsTraced) {
 
 TEST_F(Dispatcher, MessagesAreDecodedAndRecorded) {
   Step("ACTION=MSG&REPLY=7|SERVER%20IS%20BUSY");
-  EXPECT_EQ(h.form->Conversation().ServerMessages(), "SERVER IS BUSY\r\n");
+  EXPECT_EQ(h.conversation.ServerMessages(), "SERVER IS BUSY\r\n");
   EXPECT_EQ(h.view.Text(Control::cmdExit), "Exit");
   Step("ACTION=MSG&REPLY=1|aborted%20by%20operator");
   EXPECT_EQ(ReadFile("MESSAGE.QDK"), "SERVER IS BUSY\r\nABORTED BY OPERATOR\r\n");
   Step("ACTION=MSG&REPLY=NOBAR");
-  EXPECT_EQ(h.form->Conversation().ServerMessages(), "SERVER IS BUSY\r\nABORTED BY OPERATOR\r\n");
+  EXPECT_EQ(h.conversation.ServerMessages(), "SERVER IS BUSY\r\nABORTED BY OPERATOR\r\n");
 }
 
 TEST_F(Dispatcher, WithNothingUnderWayTheRunCannotGoOnUnlessTheUserCan) {
-  EXPECT_EQ(h.form->Outcome(), RunOutcome::Running);  // the logon is out
+  EXPECT_EQ(h.conversation.Outcome(), RunOutcome::Running);  // the logon is out
   EXPECT_TRUE(Step("ACTION=QUEUED").empty());
-  EXPECT_EQ(h.form->Outcome(), RunOutcome::CannotGoOn);
+  EXPECT_EQ(h.conversation.Outcome(), RunOutcome::CannotGoOn);
   Step("ACTION=TERMINAL");
-  EXPECT_EQ(h.form->Outcome(), RunOutcome::WaitingForUserInServerPage);
+  EXPECT_EQ(h.conversation.Outcome(), RunOutcome::WaitingForUserInServerPage);
 }
 
 TEST_F(Dispatcher, ARequestUrlComingBackUnchangedIsIgnored) {
