@@ -463,6 +463,33 @@ TEST(ConversationRun, PickingUpOnlyWithoutTheCompletedMarkerKeepsAskingForMore) 
   EXPECT_EQ(ReadFile("TRACE.QDK").find("Sending Record"), std::string::npos);
 }
 
+// The logon carries the credentials at their fixed widths, blanks included;
+// without a company number the user logs on in the server's page.
+TEST(ConversationRun, TheLogonCarriesTheCredentialsAtTheirWidths) {
+  const struct {
+    const char* commandLine;
+    const char* logon;
+    bool inThePage;
+  } cases[] = {
+      {kCommandLine, kLogon.c_str(), false},
+      {"1234567PAS,ABC12",
+       "Zq3/V7Begin.asp?ACTION=&Company=1234567&CompPass=PAS,&User=ABC12 &UserPass=ABC12 ", false},
+      {"       PASS,ABC123,PW", "Zq3/V7Begin.asp?ACTION=", true},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.commandLine);
+    ConversationHarness c(row.commandLine);
+    WriteFile("INQUIRY.QDK", InquiryLines(1));
+    c.server.answer = [](const std::string&) { return std::optional<std::string>(""); };
+    c.Start();
+    EXPECT_EQ(c.Requests(), std::vector<std::string>{row.logon});
+    EXPECT_EQ(c.view.geometry.height, row.inThePage ? 8400 : 2055);
+    EXPECT_EQ(ReadFile("TRACE.QDK").find(" Logging on to Server with Company Number/User Id\r\n") ==
+                  std::string::npos,
+              row.inThePage);
+  }
+}
+
 TEST(ConversationRun, WithoutCredentialsTheUserLogsOnInTheServersPage) {
   ConversationHarness c("");
   WriteFile("INQUIRY.QDK", InquiryLines(1));

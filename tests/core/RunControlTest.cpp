@@ -117,28 +117,6 @@ TEST(Start, ResetsTheWorkFilesDisablesItselfAndLogsOn) {
   EXPECT_EQ(ReadFile("RESPONSE.BAK"), "LAST RUN\r\n");
   EXPECT_EQ(ReadFile("MESSAGE.QDK"), "");
   EXPECT_EQ(h.Requests().size(), 1u);
-  EXPECT_NE(ReadFile("TRACE.QDK").find(" Logging on to Server with Company Number/User Id\r\n"),
-            std::string::npos);
-}
-
-TEST(Start, ACompanyNumberOfBlanksLogsOnInThePage) {
-  Harness h("       PASS,ABC123,PW");
-  WriteFile("INQUIRY.QDK", InquiryLines(1));
-  h.server.answer = [](const std::string&) { return std::optional<std::string>(""); };
-  h.Open();
-  h.form->cmdStart_Click();
-  EXPECT_EQ(h.Requests(), std::vector<std::string>{"Zq3/V7Begin.asp?ACTION="});
-  EXPECT_EQ(h.view.geometry.height, 8400);
-}
-
-TEST(Start, CredentialsShorterThanTheirFieldsAreSentWithTheirBlanks) {
-  Harness h("1234567PAS,ABC12");
-  WriteFile("INQUIRY.QDK", InquiryLines(1));
-  h.server.answer = [](const std::string&) { return std::optional<std::string>(""); };
-  h.Open();
-  h.form->cmdStart_Click();
-  EXPECT_EQ(h.Requests().at(0),
-            "Zq3/V7Begin.asp?ACTION=&Company=1234567&CompPass=PAS,&User=ABC12 &UserPass=ABC12 ");
 }
 
 TEST(PickUpOnly, ChosenMidRunTurnsTheNextRecordIntoAPickUp) {
