@@ -59,6 +59,9 @@ struct Row {
   int records = 3;  // 0: the order of 25
   // Kill the client once the server has logged a request holding this.
   const char* killAt = nullptr;
+  // Send the client SIGINT (Ctrl+C) once the server has logged a request
+  // holding this, and let it end by itself.
+  const char* interruptAt = nullptr;
   std::optional<ServerCertificate> tls = {};  // https, trusting the authority through the CA file
   bool proxy = false;                         // http_proxy names a proxy on loopback
   // The client on a console, with these keys typed at its questions, one
@@ -204,6 +207,7 @@ class WineRun : public programs::ProgramRunTest, public ::testing::WithParamInte
       argv.insert(argv.end(), args.begin(), args.end());
       return RunOnConsole(argv);
     }
+    if (GetParam().interruptAt != nullptr) return RunInterrupted(argv, args, outcome);
     if (GetParam().killAt == nullptr || !outcome.statuses.empty()) {
       const std::string program = argv[0];
       argv.erase(argv.begin());
@@ -227,6 +231,23 @@ class WineRun : public programs::ProgramRunTest, public ::testing::WithParamInte
     EXPECT_TRUE(logged(GetParam().killAt));
     client.Kill();
     return -1;
+  }
+
+  // A run that is sent SIGINT at the row's moment and then ends by itself.
+  // Under Wine the signal reaches the Windows program as Ctrl+C.
+  int RunInterrupted(std::vector<std::string> argv, const std::vector<std::string>& args,
+                     Outcome& outcome) {
+    argv.insert(argv.end(), args.begin(), args.end());
+    programs::Child client(
+        dir_, argv, {.name = "client", .environment = ClientEnvironment(), .fileSizeLimit = {}});
+    EXPECT_TRUE(programs::PollUntil(
+        [&] { return File("requests.log").find(GetParam().interruptAt) != std::string::npos; },
+        30s));
+    ::kill(client.Pid(), SIGINT);
+    EXPECT_TRUE(client.Wait(60s)) << "the client did not end after SIGINT";
+    outcome.out += Masked(client.Out());
+    outcome.err += Masked(client.Err());
+    return client.Status() >= 0 ? client.Status() : 128 + client.TermSignal();
   }
 
   // The credentials word of the running client as a second process reads
@@ -372,6 +393,12 @@ const Row kRows[] = {
      .statuses = {0},
      .then = Then::AgainSameServer,
      .killAt = "_ffffs/"},
+    // Ctrl+C during a download: the pick-up finishes (the responses stored,
+    // the delete request answered), then the program ends with 130.
+    {.name = "InterruptedDuringAHeldDownload",
+     .simArgs = {"--hold-file-ms", "1500"},
+     .statuses = {130},
+     .interruptAt = "_ffffs/"},
     // TLS: refused before any request when the certificate cannot be
     // trusted; a whole order when the CA file vouches for it.
     {.name = "SelfSignedRefused", .statuses = {7}, .tls = ServerCertificate::SelfSigned},
