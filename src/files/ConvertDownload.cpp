@@ -13,6 +13,10 @@ namespace {
 
 // Pending events run at most this often during a conversion.
 constexpr std::int64_t kEventSliceMs = 10;
+// The clock is read once this many bytes of lines have been handled: a few
+// microseconds of work, where reading it at every line took a twentieth of
+// the conversion's time.
+constexpr std::size_t kBytesBetweenClockReadings = 32 * 1024;
 
 std::string_view Mid(std::string_view text, std::size_t from, std::size_t length) {
   return from < text.size() ? text.substr(from, length) : std::string_view{};
@@ -154,6 +158,7 @@ bool ConvertDownload(WorkFiles& files, const ports::Clock& clock, std::string_vi
   Converter converter(files, clock, userId, response, *audit);
 
   std::int64_t lastPass = clock.CoarseMilliseconds() - kEventSliceMs;
+  std::size_t bytesSinceReading = kBytesBetweenClockReadings;  // the first line reads it
   // Most lines are a single body piece: no LF that would split them, no '<'
   // that could begin a tag.
   bool special = true;
@@ -170,10 +175,14 @@ bool ConvertDownload(WorkFiles& files, const ports::Clock& clock, std::string_vi
         break;
       }
     }
-    const std::int64_t now = clock.CoarseMilliseconds();
-    if (now - lastPass >= kEventSliceMs) {
-      passEvents();
-      lastPass = now;
+    bytesSinceReading += plain.empty() ? line.size() + 2 : plain.size();
+    if (bytesSinceReading >= kBytesBetweenClockReadings) {
+      bytesSinceReading = 0;
+      const std::int64_t now = clock.CoarseMilliseconds();
+      if (now - lastPass >= kEventSliceMs) {
+        passEvents();
+        lastPass = now;
+      }
     }
     if (!plain.empty()) {
       run = run.empty() ? plain : std::string_view(run.data(), run.size() + plain.size());

@@ -15,7 +15,7 @@ using testing::WriteFile;
 class Conversion : public ::testing::Test {
  protected:
   Conversion() {
-    clock.msPerReading = 1;  // every line takes a millisecond
+    clock.msPerReading = 1;  // every reading takes a millisecond
     files.ResetWorkFiles();
   }
 
@@ -100,10 +100,11 @@ TEST_F(Conversion, AFileWithoutCrHasLfLineEnds) {
 
 TEST_F(Conversion, TheAuditTimeIsWhenTheHeaderWasRead) {
   std::string download = kHeader + "<NEW>FIRST\r\n";
-  for (int i = 0; i < 2000; ++i) download += "BODY LINE\r\n";
+  for (int i = 0; i < 50; ++i) download += std::string(40 * 1024, 'B') + "\r\n";
   download += "<NEW>SECOND\r\n";
+  clock.msPerReading = 40;
   Convert(download);
-  // Two seconds of body lines lie between the two headers.
+  // Fifty clock readings of 40 ms, two seconds, lie between the two headers.
   const std::string audit = ReadFile("AUDIT.QDK");
   EXPECT_EQ(audit.substr(0, 16), "12/07/2614:30:15");
   EXPECT_EQ(audit.substr(audit.find("\r\n") + 2, 16), "12/07/2614:30:17");
@@ -111,9 +112,10 @@ TEST_F(Conversion, TheAuditTimeIsWhenTheHeaderWasRead) {
 
 TEST_F(Conversion, EventsPassAtMostOncePerLineAndTimeSliced) {
   std::string download = kHeader;
-  for (int i = 0; i < 100; ++i) download += "BODY\r\n";
+  // Lines long enough that the clock is read at each of them, a millisecond
+  // a reading: events pass every ten lines, not at every one.
+  for (int i = 0; i < 100; ++i) download += std::string(40 * 1024, 'B') + "\r\n";
   Convert(download);
-  // A line takes a millisecond: events pass every ten lines, not at every one.
   EXPECT_GE(passes, 9);
   EXPECT_LE(passes, 12);
 }
