@@ -40,6 +40,10 @@ BatchResult ProgramRunTest::RunBatch(const std::vector<std::string>& args,
   return programs::RunBatch(WEBACCESS_BATCH_PATH, dir_, args, environment);
 }
 
+bool ProgramRunTest::ServerLogged(const std::string& part, std::chrono::milliseconds limit) const {
+  return PollUntil([&] { return File("requests.log").find(part) != std::string::npos; }, limit);
+}
+
 std::string ProgramRunTest::File(const std::string& name) const {
   return testing::ReadFile(dir_ / name);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -36,6 +37,9 @@ class ProgramRunTest : public ::testing::Test {
   bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
   // The requests the servers of this test have logged, in order.
   std::vector<std::string> Requests() const { return sim_->Requests(); }
+  // Whether, within `limit`, the servers of this test log a request that
+  // holds `part`.
+  bool ServerLogged(const std::string& part, std::chrono::milliseconds limit) const;
 
   std::filesystem::path dir_;
   std::unique_ptr<SimProcess> sim_;

@@ -71,8 +71,7 @@ TEST_P(Crash, ANewRunPicksTheResponsesUpAgain) {
   }
   if (c.serverDeleted) {
     // The request is on its way; the server logs it as it takes it.
-    EXPECT_TRUE(
-        PollUntil([&] { return File("requests.log").find("V7Delete") != std::string::npos; }, 5s));
+    EXPECT_TRUE(ServerLogged("V7Delete", 5s));
   }
   const std::vector<Logged> log = Classify(Requests());
   EXPECT_EQ(Count(log, "V7Delete"), c.serverDeleted ? 1u : 0u);

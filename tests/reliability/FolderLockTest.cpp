@@ -35,8 +35,7 @@ TEST_F(OneClientPerFolder, ASecondBatchClientLeavesAtOnceAndTheFirstCompletesAsA
   const std::unique_ptr<Child> first = Start({}, {}, "60");
   ASSERT_TRUE(first->Started());
   // Held in the middle of its records, so that nothing changes meanwhile.
-  ASSERT_TRUE(
-      PollUntil([&] { return File("requests.log").find("ACTION=REQ") != std::string::npos; }, 20s));
+  ASSERT_TRUE(ServerLogged("ACTION=REQ", 20s));
   ASSERT_EQ(::kill(first->Pid(), SIGSTOP), 0);
   const auto before = Snapshot(dir_);
 

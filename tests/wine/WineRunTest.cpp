@@ -230,14 +230,10 @@ class WineRun : public programs::ProgramRunTest, public ::testing::WithParamInte
     argv.insert(argv.end(), args.begin(), args.end());
     programs::Child client(
         dir_, argv, {.name = "client", .environment = ClientEnvironment(), .fileSizeLimit = {}});
-    const auto logged = [this](const char* part) {
-      return programs::PollUntil(
-          [&] { return File("requests.log").find(part) != std::string::npos; }, 30s);
-    };
     // Once the client has sent its first request, its arguments are read.
-    EXPECT_TRUE(logged("V7Begin"));
+    EXPECT_TRUE(ServerLogged("V7Begin", 30s));
     outcome.shownCredentials = ShownCredentials(windows, client.Pid());
-    EXPECT_TRUE(logged(GetParam().killAt));
+    EXPECT_TRUE(ServerLogged(GetParam().killAt, 30s));
     client.Kill();
     return -1;
   }
@@ -249,9 +245,7 @@ class WineRun : public programs::ProgramRunTest, public ::testing::WithParamInte
     argv.insert(argv.end(), args.begin(), args.end());
     programs::Child client(
         dir_, argv, {.name = "client", .environment = ClientEnvironment(), .fileSizeLimit = {}});
-    EXPECT_TRUE(programs::PollUntil(
-        [&] { return File("requests.log").find(GetParam().interruptAt) != std::string::npos; },
-        30s));
+    EXPECT_TRUE(ServerLogged(GetParam().interruptAt, 30s));
     ::kill(client.Pid(), SIGINT);
     EXPECT_TRUE(client.Wait(60s)) << "the client did not end after SIGINT";
     outcome.out += Masked(client.Out());
