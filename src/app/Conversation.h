@@ -167,9 +167,8 @@ class Conversation {
   // place of the run's next step: true when it did.
   bool PickUpEnded();
 
-  void StopForRefusedCertificate(const std::string& why);
-  // The run cannot go on: the trace and the status say why.
-  void CannotGoOn(const std::string& text);
+  // The run cannot go on and ends at `end`: the trace and the status say why.
+  void CannotGoOn(const std::string& text, Stage end = Stage::RequestFailed);
 
   ports::Platform& ports_;
   files::WorkFiles& files_;

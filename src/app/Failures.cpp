@@ -5,20 +5,13 @@ namespace webaccess::app {
 
 using ports::Control;
 
-void Conversation::CertificateRefused(const std::string& why) { StopForRefusedCertificate(why); }
-
 // The server's certificate was refused, by the browser or the transfer, so
 // the request never went out: the run stops here, with nothing in flight, no
 // poll to come and nothing more sent. What the run has stored stays,
 // INQUIRY.QDK included, for a run against a server that can be trusted.
-void Conversation::StopForRefusedCertificate(const std::string& why) {
+void Conversation::CertificateRefused(const std::string& why) {
   ports_.timer.SetInterval(0);
-  const std::string text = "The server's certificate was refused: " + why;
-  files_.WriteTrace(text);
-  SetText(Control::lblDisplay, text);
-  SetText(Control::cmdExit, "Exit");
-  stoppedBecause_ = text;
-  End(Stage::CertificateRefused);
+  CannotGoOn("The server's certificate was refused: " + why, Stage::CertificateRefused);
   PickUpEnded();
 }
 
@@ -43,12 +36,12 @@ void Conversation::RequestFailed(const std::string& url, const std::string& why)
   if (deleting) PickUpEnded();
 }
 
-void Conversation::CannotGoOn(const std::string& text) {
+void Conversation::CannotGoOn(const std::string& text, Stage end) {
   files_.WriteTrace(text);
   SetText(Control::lblDisplay, text);
   SetText(Control::cmdExit, "Exit");
   stoppedBecause_ = text;
-  End(Stage::RequestFailed);
+  End(end);
 }
 
 }  // namespace webaccess::app

@@ -21,7 +21,7 @@ bool Conversation::DownloadResponses() {
     return true;
   }
   if (result.certificateRefused) {
-    StopForRefusedCertificate(result.error);
+    CertificateRefused(result.error);
     return false;
   }
 
