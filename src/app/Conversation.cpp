@@ -41,9 +41,7 @@ void Conversation::WindowClosed() {
   ports_.timer.SetInterval(0);
 }
 
-bool Conversation::Stopped() const {
-  return windowClosed_ || stage_ == Stage::CertificateRefused;
-}
+bool Conversation::Stopped() const { return windowClosed_ || stage_ == Stage::CertificateRefused; }
 
 void Conversation::NavigateServer(std::string_view action, std::string_view page,
                                   std::string_view extra, Stage awaiting) {

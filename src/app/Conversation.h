@@ -8,8 +8,8 @@
 #include "app/Credentials.h"
 #include "app/RunOutcome.h"
 #include "app/WindowLayout.h"
-#include "ports/Platform.h"
 #include "files/WorkFiles.h"
+#include "ports/Platform.h"
 #include "protocol/Reply.h"
 
 namespace webaccess::app {
@@ -66,15 +66,15 @@ class Conversation {
  public:
   // Where the conversation stands.
   enum class Stage : std::uint8_t {
-    NotStarted,        // Start has not been pressed
-    AwaitingReply,     // a request is out
-    Waiting,           // nothing is out; the poll timer will ask again
-    PickingUp,         // the responses are being downloaded and stored
-    Deleting,          // the pick-up's delete request is out
-    Idle,              // nothing is out and nothing is due: the run cannot go on
+    NotStarted,     // Start has not been pressed
+    AwaitingReply,  // a request is out
+    Waiting,        // nothing is out; the poll timer will ask again
+    PickingUp,      // the responses are being downloaded and stored
+    Deleting,       // the pick-up's delete request is out
+    Idle,           // nothing is out and nothing is due: the run cannot go on
     // The run has ended; these stay.
-    Complete,  // the transfers are complete
-    AbortedByServer,   // a server message held "ABORT"
+    Complete,         // the transfers are complete
+    AbortedByServer,  // a server message held "ABORT"
     EndedByServerCode,
     CertificateRefused,
     RequestFailed,  // a request failed with nothing more to come

@@ -8,8 +8,8 @@
 #include "app/Conversation.h"
 #include "app/RunOutcome.h"
 #include "app/WindowLayout.h"
-#include "ports/Platform.h"
 #include "files/WorkFiles.h"
+#include "ports/Platform.h"
 #include "protocol/ServerTable.h"
 
 namespace webaccess::app {

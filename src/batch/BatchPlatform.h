@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "batch/Terminal.h"
 #include "ports/Dialogs.h"
 #include "ports/MainView.h"
 #include "ports/Process.h"
 #include "ports/Screen.h"
-#include "batch/Terminal.h"
 
 namespace webaccess::batch {
 

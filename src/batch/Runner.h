@@ -5,14 +5,14 @@
 #include <optional>
 
 #include "app/MainForm.h"
-#include "ports/Clock.h"
-#include "ports/Transfer.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchPlatform.h"
 #include "batch/Terminal.h"
 #include "platform/batch/EventLoop.h"
 #include "platform/batch/HttpClient.h"
 #include "platform/batch/NavigatingBrowser.h"
+#include "ports/Clock.h"
+#include "ports/Transfer.h"
 #include "protocol/ServerTable.h"
 
 namespace webaccess::batch {

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string_view>
 
-#include "ports/Clock.h"
 #include "files/WorkFiles.h"
+#include "ports/Clock.h"
 
 namespace webaccess::files {
 

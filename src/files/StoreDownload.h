@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "ports/Transfer.h"
 #include "files/Channels.h"
+#include "ports/Transfer.h"
 
 namespace webaccess::files {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "ports/Clock.h"
 #include "files/Channels.h"
+#include "ports/Clock.h"
 
 namespace webaccess::files {
 

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "ports/Platform.h"
 #include "platform/curl/CurlTransfer.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtEventPump.h"
@@ -11,6 +10,7 @@
 #include "platform/qt/QtScreen.h"
 #include "platform/qt/Twips.h"
 #include "platform/system/SystemClock.h"
+#include "ports/Platform.h"
 #include "protocol/ServerTable.h"
 #include "ui/MainFormEvents.h"
 #include "ui/frmWebAccess.h"

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "ports/MainView.h"
 #include "platform/qt/QtWaitTimer.h"
 #include "platform/qt/QtWebEngineBrowser.h"
 #include "platform/qt/Twips.h"
+#include "ports/MainView.h"
 #include "ui/frmMessage.h"
 
 class QAction;

@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "ports/Browser.h"
 #include "platform/batch/EventLoop.h"
 #include "platform/batch/HttpClient.h"
+#include "ports/Browser.h"
 
 namespace webaccess::platform::batch {
 

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "ports/Transfer.h"
 #include "platform/curl/CurlCookies.h"
+#include "ports/Transfer.h"
 
 namespace webaccess::platform {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "ports/Browser.h"
 #include "platform/qt/EngineCookies.h"
 #include "platform/qt/Twips.h"
+#include "ports/Browser.h"
 
 class QWebEngineProfile;
 class QWidget;

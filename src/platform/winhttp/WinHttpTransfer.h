@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ports/Transfer.h"
 #include "platform/winhttp/WinHttpNetwork.h"
+#include "ports/Transfer.h"
 
 namespace webaccess::platform {
 
