@@ -141,11 +141,16 @@ std::optional<std::string> CertificateRefusal(PCCERT_CONTEXT certificate, HCERTS
   // file's: the system then calls the root untrusted, which it is not here.
   const PCCERT_CONTEXT root = simple.rgpElement[simple.cElement - 1]->pCertContext;
   const bool partial = (status & CERT_TRUST_IS_PARTIAL_CHAIN) != 0;
-  const bool anchored =
-      !partial &&
-      ((status & CERT_TRUST_IS_UNTRUSTED_ROOT) == 0 ||
-       (authorities && CertFindCertificateInStore(authorities.get(), X509_ASN_ENCODING, 0,
-                                                  CERT_FIND_EXISTING, root, nullptr) != nullptr));
+  const auto inCaFile = [&] {
+    if (!authorities) return false;
+    // The copy found holds the store open until it is freed.
+    const PCCERT_CONTEXT found = CertFindCertificateInStore(authorities.get(), X509_ASN_ENCODING, 0,
+                                                            CERT_FIND_EXISTING, root, nullptr);
+    if (found == nullptr) return false;
+    CertFreeCertificateContext(found);
+    return true;
+  };
+  const bool anchored = !partial && ((status & CERT_TRUST_IS_UNTRUSTED_ROOT) == 0 || inCaFile());
   if (!anchored) {
     if (partial) return "unable to get local issuer certificate";
     return simple.cElement == 1 ? "self-signed certificate"
