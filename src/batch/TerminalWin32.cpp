@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "batch/StopSignal.h"
 #include "batch/Terminal.h"
 
 namespace webaccess::batch {
@@ -12,7 +13,8 @@ bool StdTerminal::CanAsk() const {
 
 // The console's keys are read one by one, so that the deadline holds in the
 // middle of a line too; the line is echoed and edited (Backspace) here. Ctrl+C
-// does not come through: the console turns it into the stop request.
+// does not come through: the console turns it into the stop request, which
+// ends the reading with no input, as the signal does on Linux.
 StdTerminal::LineEnd StdTerminal::ReadLine(
     std::string& line, std::optional<std::chrono::steady_clock::time_point> deadline) {
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
@@ -29,6 +31,7 @@ StdTerminal::LineEnd StdTerminal::ReadLine(
     if (echo != INVALID_HANDLE_VALUE) WriteConsoleA(echo, text, size, &written, nullptr);
   };
   for (;;) {
+    if (StopSignal() != 0) return LineEnd::NoInput;
     DWORD wait = INFINITE;
     if (deadline) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
