@@ -63,6 +63,7 @@ TEST(ProxyRules, TheSystemsListsChooseBySchemeAndBypassByPattern) {
       {"https://s.example/", "http=a:1;https=b:2", "", "b:2"},
       {"https://s.example/", "http=a:1", "", ""},
       {"http://s.example/", "http://p:80/", "", "p:80"},
+      {"https://s.example/", "https=p", "", "p:80"},
       {"http://x.example.com/", "p:80", "*.example.com", ""},
       {"http://x.example.org/", "p:80", "*.example.com", "p:80"},
       {"http://intranet/", "p:80", "<local>", ""},

@@ -34,7 +34,8 @@ std::optional<ProxyRoute> EnvironmentRoute(std::string_view url,
 // ("http=host:port", "https=host:port"), separated by ";" or blanks; the
 // first that fits is taken. The bypass list holds host patterns with "*"
 // wildcards and "<local>" for names without a dot. Loopback addresses go
-// straight to the server unless the bypass list holds "<-loopback>".
+// straight to the server unless the bypass list holds "<-loopback>". A proxy
+// written without a port has Windows's 80.
 ProxyRoute ListedRoute(std::string_view url, std::string_view proxyList,
                        std::string_view bypassList);
 
