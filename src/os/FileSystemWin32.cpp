@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "os/ErrnoWin32.h"
 #include "os/FileSystem.h"
 
 // Win32 file handles, opened by name in binary: the bytes written are the bytes
@@ -13,43 +14,37 @@ namespace {
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-void SetErrnoFromLastError() {
-  switch (::GetLastError()) {
+void SetErrnoFromLastError() { errno = ErrnoFromWindowsError(::GetLastError()); }
+
+}  // namespace
+
+int ErrnoFromWindowsError(DWORD error) {
+  switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
-      errno = ENOENT;
-      break;
+      return ENOENT;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-      errno = EACCES;
-      break;
+      return EACCES;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      errno = ENOSPC;
-      break;
+      return ENOSPC;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      errno = EEXIST;
-      break;
+      return EEXIST;
     case ERROR_WRITE_PROTECT:
-      errno = EROFS;
-      break;
+      return EROFS;
     case ERROR_TOO_MANY_OPEN_FILES:
-      errno = EMFILE;
-      break;
+      return EMFILE;
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
-      errno = ENOMEM;
-      break;
+      return ENOMEM;
     default:
-      errno = EIO;
-      break;
+      return EIO;
   }
 }
-
-}  // namespace
 
 File::~File() {
   if (IsOpen()) ::CloseHandle(AsHandle(handle_));

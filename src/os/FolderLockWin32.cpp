@@ -3,10 +3,10 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
+#include "os/ErrnoWin32.h"
 #include "os/FolderLock.h"
 
 namespace webaccess::os {
@@ -19,11 +19,9 @@ HANDLE OpenUnshared(DWORD access, DWORD disposition) {
 }
 
 std::string Reason(DWORD error) {
-  const int code = error == ERROR_ACCESS_DENIED                                     ? EACCES
-                   : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
-                                                                                    : EIO;
-  return std::string("Cannot open work file \"") + kFolderLockFile + "\": " + std::strerror(code) +
-         " (Windows error " + std::to_string(error) + ")";
+  return std::string("Cannot open work file \"") + kFolderLockFile +
+         "\": " + std::strerror(ErrnoFromWindowsError(error)) + " (Windows error " +
+         std::to_string(error) + ")";
 }
 
 }  // namespace
