@@ -77,9 +77,9 @@ void Conversation::Enter(Stage stage) {
 
 void Conversation::End(Stage stage) { stage_ = stage; }
 
-void Conversation::EndAtOnce() {
-  files_.channels().CloseAllQuietly();
-  ports_.process.EndAtOnce();
+void EndAtOnce(files::WorkFiles& files, ports::Process& process) {
+  files.channels().CloseAllQuietly();
+  process.EndAtOnce();
   std::abort();  // EndAtOnce does not return
 }
 

@@ -144,7 +144,6 @@ class Conversation {
   // A stage of the run under way; once the run has ended, it stays ended.
   void Enter(Stage stage);
   void End(Stage stage);
-  [[noreturn]] void EndAtOnce();
 
   void SendLogon();
   void SendNextRecord();
@@ -199,6 +198,10 @@ class Conversation {
   AfterMessages afterMessages_ = AfterMessages::Nothing;
   std::string batchId_;
 };
+
+// Closes every work file and ends the program at once: no unload, no exit
+// status of a run.
+[[noreturn]] void EndAtOnce(files::WorkFiles& files, ports::Process& process);
 
 // The stage's name, as the enumerator reads.
 const char* StageName(Conversation::Stage stage);

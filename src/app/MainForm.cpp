@@ -1,7 +1,5 @@
 #include "app/MainForm.h"
 
-#include <cstdlib>
-
 #include "BuildSettings.h"
 #include "app/CommandLine.h"
 #include "files/InquiryFile.h"
@@ -38,12 +36,6 @@ void MainForm::Guarded(const std::function<void()>& handler) {
 
 void MainForm::CloseWorkFiles() noexcept { files_.channels().CloseAllQuietly(); }
 
-void MainForm::EndAtOnce() {
-  CloseWorkFiles();
-  ports_.process.EndAtOnce();
-  std::abort();  // EndAtOnce does not return
-}
-
 void MainForm::Form_Load() {
   Guarded([this] {
     layout_.Arrange(Layout::Compact);
@@ -77,11 +69,13 @@ std::vector<std::string> MainForm::RequestItems() {
 }
 
 void MainForm::mnu_Pick_Up_Click() {
-  Guarded([this] {
-    conversation_.PickUpOnly();
-    ports_.view.SetText(Control::lblOrdering, "Just Picking Up");
-    orderCount_ = 0;
-  });
+  Guarded([this] { PickUpOnly(); });
+}
+
+void MainForm::PickUpOnly() {
+  conversation_.PickUpOnly();
+  ports_.view.SetText(Control::lblOrdering, "Just Picking Up");
+  orderCount_ = 0;
 }
 
 void MainForm::SelectServer(const protocol::Server& server) {

@@ -73,9 +73,10 @@ class MainForm {
 
  private:
   void Guarded(const std::function<void()>& handler);
-  [[noreturn]] void EndAtOnce();
   void SelectServer(const protocol::Server& server);
   void ConfirmOrder();
+  // The run sends no records, and the window says so.
+  void PickUpOnly();
   // What the user asked for while a pick-up was under way; an Exit wins
   // over a close.
   enum class Leaving : std::uint8_t { No, Close, Exit };

@@ -32,10 +32,9 @@ void MainForm::ConfirmOrder() {
   if (orderCount_ == 0) {
     if (dialogs.AskYesNo(kQuestionTitle, "NOTHING FLAGGED TO ORDER\r\nARE YOU JUST PICKING UP?") !=
         Answer::Yes) {
-      EndAtOnce();
+      EndAtOnce(files_, ports_.process);
     }
-    conversation_.PickUpOnly();
-    ports_.view.SetText(Control::lblOrdering, "Just Picking Up");
+    PickUpOnly();
     return;
   }
 
@@ -53,10 +52,10 @@ void MainForm::ConfirmOrder() {
                                 files::LineReader::LineEnds::Any);
     return;
   }
-  if (dialogs.AskYesNo(kQuestionTitle, "ARE YOU JUST PICKING UP?") != Answer::Yes) EndAtOnce();
-  conversation_.PickUpOnly();
-  orderCount_ = 0;
-  ports_.view.SetText(Control::lblOrdering, "Just Picking Up");
+  if (dialogs.AskYesNo(kQuestionTitle, "ARE YOU JUST PICKING UP?") != Answer::Yes) {
+    EndAtOnce(files_, ports_.process);
+  }
+  PickUpOnly();
 }
 
 }  // namespace webaccess::app

@@ -117,7 +117,7 @@ void Conversation::ServerErrorCode(const protocol::Reply& reply) {
     End(Stage::EndedByServerCode);
     files_.WriteTrace(known->trace);
     ports_.dialogs.ShowServerMessage(protocol::WithClosingLines(known->text));
-    EndAtOnce();
+    EndAtOnce(files_, ports_.process);
   }
   ports_.dialogs.ShowCritical(
       "Log On Error", "Unknown command " + code + " sent from VNL Server. Contact Vantorel!");

@@ -74,9 +74,8 @@ void Conversation::SendNextRecord() {
   }
   const std::string extra =
       "&TheRecord=" + EncodeQueryValue(batchId_) + "!" + EncodeQueryValue(record);
-  const std::size_t length = protocol::WireLength(serverBase_) +
-                             protocol::WireLength("Zq3/V7Main.asp?ACTION=REQ") +
-                             protocol::WireLength(extra);
+  const std::size_t length =
+      protocol::WireLength(protocol::BuildPageUrl(serverBase_, protocol::kPageMain, "REQ", extra));
   if (length > protocol::kLongestUrl) {
     // Neither the browser nor the HTTP library could send it: the run
     // cannot go on, and the record stays in the order.
