@@ -29,7 +29,7 @@ Runner::Runner(const BatchOptions& options, protocol::Settings settings, RunServ
       view_(output_),
       dialogs_(
           output_, options.allYes, AnswerList(options), [this] { return TimeLeftMs(); },
-          [this] { return services_.stopSignal && services_.stopSignal() != 0; }),
+          [this] { return StopSignalNumber() != 0; }),
       process_(output_, [this] { return runStarted_; }),
       platform_{browser_, services.transfer, loop_.Timer(), loop_,   dialogs_,
                 screen_,  services.clock,    view_,         process_} {
@@ -104,8 +104,10 @@ int Runner::Drive() {
   }
 }
 
+int Runner::StopSignalNumber() const { return services_.stopSignal ? services_.stopSignal() : 0; }
+
 std::optional<int> Runner::AskedToClose() {
-  if (const int signal = services_.stopSignal ? services_.stopSignal() : 0; signal != 0) {
+  if (const int signal = StopSignalNumber(); signal != 0) {
     output_.Report("webaccess-batch: stopped by signal " + std::to_string(signal) +
                    "; ending as if the window were closed.");
     return kStoppedBySignal + signal;

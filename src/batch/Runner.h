@@ -53,6 +53,8 @@ class Runner {
   // Why to close the window between turns, with the exit status, reported;
   // nothing while the run may go on.
   std::optional<int> AskedToClose();
+  // The signal that asked the program to stop; 0 while none has.
+  int StopSignalNumber() const;
   int Finish(app::RunOutcome outcome);
   int CloseWindow(int status);
   std::optional<long long> TimeLeftMs() const;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/batch/Url.h"
+
 namespace webaccess::batch {
 
 void StdTerminal::Print(const std::string& line) {
@@ -34,9 +36,7 @@ Terminal::Reply StdTerminal::Ask(const std::string& prompt, std::optional<long l
       case LineEnd::Line:
         break;
     }
-    for (char& c : line) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    line = platform::batch::LowerAscii(line);
     if (line == "y" || line == "yes") return Reply::Yes;
     if (line == "n" || line == "no") return Reply::No;
   }

@@ -6,6 +6,7 @@
 
 #include "platform/batch/EventLoop.h"
 #include "platform/batch/HttpClient.h"
+#include "platform/batch/Url.h"
 #include "ports/Browser.h"
 
 namespace webaccess::platform::batch {
@@ -32,7 +33,7 @@ class NavigatingBrowser : public ports::Browser {
   // browser's own handlers.
   using FailureLog = std::function<void(const std::string& url, const std::string& why)>;
 
-  NavigatingBrowser(HttpClient& http, EventLoop& loop, int maxRedirects = 20);
+  NavigatingBrowser(HttpClient& http, EventLoop& loop, int maxRedirects = kMaxRedirects);
 
   void Navigate(const std::string& url) override;
   void SetVisible(bool visible) override { visible_ = visible; }

@@ -13,6 +13,9 @@ struct UrlParts {
   std::string path;       // from the first "/" up to "?" or "#"; "/" when there is none
 };
 
+// The most redirects one request follows, pages and the download alike.
+inline constexpr int kMaxRedirects = 20;
+
 // The text with the letters A to Z lowered; every other byte as it is.
 std::string LowerAscii(std::string_view text);
 

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include "platform/batch/Url.h"
 #include "protocol/PageUrl.h"
 
 namespace webaccess::platform {
@@ -45,7 +46,7 @@ ports::TransferResult CurlTransfer::Download(const std::string& url, const Sink&
     // reset, the cookie engine's file list would be lost at every download.)
     CURL* h = handle_;
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, long{batch::kMaxRedirects});
     curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);  // an error page is no data
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, connectTimeoutSeconds_);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);

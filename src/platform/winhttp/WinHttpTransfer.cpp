@@ -4,11 +4,8 @@
 #include "protocol/PageUrl.h"
 
 namespace webaccess::platform {
-namespace {
 
-constexpr int kMaxRedirects = 20;
-
-}  // namespace
+using batch::kMaxRedirects;
 
 ports::TransferResult WinHttpTransfer::Download(const std::string& url, const Sink& sink) {
   std::string at = protocol::EscapeUrlBytes(url);
