@@ -1,15 +1,9 @@
 #include "platform/winhttp/SystemProxy.h"
 
+#include "platform/winhttp/WideText.h"
+
 namespace webaccess::platform {
 namespace {
-
-std::string Narrow(const wchar_t* text) {
-  std::string out;
-  for (; text != nullptr && *text != L'\0'; ++text) {
-    out += *text < 128 ? static_cast<char>(*text) : '?';
-  }
-  return out;
-}
 
 // WinHTTP hands over its strings to be freed with GlobalFree.
 struct GlobalText {
@@ -21,13 +15,12 @@ struct GlobalText {
 
 }  // namespace
 
-ProxyRoute SystemRoute(const std::wstring& url, HINTERNET session) {
+ProxyRoute SystemRoute(const std::string& url, HINTERNET session) {
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG settings{};
   if (!WinHttpGetIEProxyConfigForCurrentUser(&settings)) return {};
   const GlobalText script{settings.lpszAutoConfigUrl};
   const GlobalText proxy{settings.lpszProxy};
   const GlobalText bypass{settings.lpszProxyBypass};
-  const std::string narrowUrl = Narrow(url.c_str());
   if ((settings.fAutoDetect || script.text != nullptr) && session != nullptr) {
     WINHTTP_AUTOPROXY_OPTIONS options{};
     options.dwFlags =
@@ -37,17 +30,17 @@ ProxyRoute SystemRoute(const std::wstring& url, HINTERNET session) {
     options.lpszAutoConfigUrl = script.text;
     options.fAutoLogonIfChallenged = TRUE;
     WINHTTP_PROXY_INFO found{};
-    if (WinHttpGetProxyForUrl(session, url.c_str(), &options, &found)) {
+    if (WinHttpGetProxyForUrl(session, Widen(url).c_str(), &options, &found)) {
       const GlobalText list{found.lpszProxy};
       const GlobalText skip{found.lpszProxyBypass};
       if (found.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY) {
-        return ListedRoute(narrowUrl, Narrow(list.text), Narrow(skip.text));
+        return ListedRoute(url, Narrow(list.text), Narrow(skip.text));
       }
       return {};
     }
     // A script that cannot be had or run leaves the fixed settings.
   }
-  return ListedRoute(narrowUrl, Narrow(proxy.text), Narrow(bypass.text));
+  return ListedRoute(url, Narrow(proxy.text), Narrow(bypass.text));
 }
 
 }  // namespace webaccess::platform

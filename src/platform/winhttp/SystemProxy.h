@@ -15,6 +15,6 @@ namespace webaccess::platform {
 // Options, with a fixed proxy and its bypass list, or a proxy script (named,
 // or found by automatic detection) that `session` runs. Straight to the
 // server when the settings name no proxy or cannot be read.
-ProxyRoute SystemRoute(const std::wstring& url, HINTERNET session);
+ProxyRoute SystemRoute(const std::string& url, HINTERNET session);
 
 }  // namespace webaccess::platform

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/winhttp/WideText.h"
+
 namespace webaccess::platform {
 namespace {
 
@@ -140,7 +142,7 @@ Certificate ServerCertificate(const std::string& host, unsigned short port,
   }
   credentials.held = true;
 
-  std::wstring target(host.begin(), host.end());
+  std::wstring target = Widen(host);
   constexpr DWORD kWanted = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
                             ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
                             ISC_REQ_MANUAL_CRED_VALIDATION;

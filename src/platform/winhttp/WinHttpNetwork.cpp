@@ -6,20 +6,12 @@
 #include "platform/system/CertificateCheckWin32.h"
 #include "platform/winhttp/SystemProxy.h"
 #include "platform/winhttp/TlsProbe.h"
+#include "platform/winhttp/WideText.h"
 
 namespace webaccess::platform {
 namespace {
 
-// URLs on the wire are ASCII (the callers escape every other byte), and
-// WinHTTP hands header bytes over one to a character.
-std::wstring Widen(std::string_view text) { return std::wstring(text.begin(), text.end()); }
-
-std::string Narrow(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const wchar_t c : text) out += c < 256 ? static_cast<char>(c) : '?';
-  return out;
-}
+std::wstring Agent() { return Widen(std::string("webaccess-batch/") + build::kVersion); }
 
 std::string ErrorText(DWORD code) {
   const char* what = nullptr;
@@ -143,11 +135,10 @@ ProxyRoute WinHttpNetwork::Route(const std::string& url) {
   std::optional<ProxyRoute> route = EnvironmentRoute(url, getenv_);
   if (!route) {
     if (systemSession_ == nullptr) {
-      systemSession_ = WinHttpOpen(Widen(std::string("webaccess-batch/") + build::kVersion).c_str(),
-                                   WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                   WINHTTP_NO_PROXY_BYPASS, 0);
+      systemSession_ = WinHttpOpen(Agent().c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
     }
-    route = SystemRoute(Widen(url), systemSession_);
+    route = SystemRoute(url, systemSession_);
   }
   routes_.emplace(std::move(origin), *route);
   return *route;
@@ -156,7 +147,7 @@ ProxyRoute WinHttpNetwork::Route(const std::string& url) {
 HINTERNET WinHttpNetwork::Session(const std::string& proxy) {
   const std::lock_guard lock(mutex_);
   if (const auto open = sessions_.find(proxy); open != sessions_.end()) return open->second;
-  const std::wstring agent = Widen(std::string("webaccess-batch/") + build::kVersion);
+  const std::wstring agent = Agent();
   const std::wstring name = Widen(proxy);
   HINTERNET session = proxy.empty() ? WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
                                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)
