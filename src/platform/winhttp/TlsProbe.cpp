@@ -22,7 +22,8 @@ struct Socket {
   }
 };
 
-bool Connect(Socket& socket, const std::string& host, unsigned short port, std::string& error) {
+bool Connect(Socket& socket, const std::string& host, unsigned short port, int stallTimeoutMs,
+             std::string& error) {
   static const bool started = [] {
     WSADATA data;
     return WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -50,7 +51,7 @@ bool Connect(Socket& socket, const std::string& host, unsigned short port, std::
     return false;
   }
   // The server gets as long to answer as the requests give it.
-  const DWORD limitMs = 60000;
+  const auto limitMs = static_cast<DWORD>(stallTimeoutMs);
   setsockopt(socket.s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limitMs),
              sizeof limitMs);
   setsockopt(socket.s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limitMs),
@@ -114,14 +115,14 @@ struct Context {
 }  // namespace
 
 Certificate ServerCertificate(const std::string& host, unsigned short port,
-                              const std::string& proxy, std::string& error) {
+                              const std::string& proxy, int stallTimeoutMs, std::string& error) {
   Socket socket;
   if (proxy.empty()) {
-    if (!Connect(socket, host, port, error)) return nullptr;
+    if (!Connect(socket, host, port, stallTimeoutMs, error)) return nullptr;
   } else {
     const std::size_t colon = proxy.rfind(':');
     const auto proxyPort = static_cast<unsigned short>(std::atoi(proxy.c_str() + colon + 1));
-    if (!Connect(socket, proxy.substr(0, colon), proxyPort, error) ||
+    if (!Connect(socket, proxy.substr(0, colon), proxyPort, stallTimeoutMs, error) ||
         !Tunnel(socket.s, host, port, error)) {
       return nullptr;
     }

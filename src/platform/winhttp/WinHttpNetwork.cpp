@@ -169,7 +169,8 @@ std::optional<Fetched> WinHttpNetwork::CheckServer(const std::string& scheme,
   auto verdict = verdicts_.find(key);
   if (verdict == verdicts_.end()) {
     std::string error;
-    const Certificate certificate = ServerCertificate(host, port, route.proxy, error);
+    const Certificate certificate =
+        ServerCertificate(host, port, route.proxy, stallTimeoutMs_, error);
     if (!certificate) {
       Fetched failed;
       failed.error = error;
