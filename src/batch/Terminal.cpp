@@ -1,5 +1,6 @@
 #include "batch/Terminal.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/batch/Url.h"
@@ -41,6 +42,14 @@ Terminal::Reply StdTerminal::Ask(const std::string& prompt, std::optional<long l
     if (line == "n" || line == "no") return Reply::No;
   }
   return Reply::NoInput;
+}
+
+int StdTerminal::WaitMs(std::optional<std::chrono::steady_clock::time_point> deadline) {
+  if (!deadline) return -1;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        *deadline - std::chrono::steady_clock::now())
+                        .count();
+  return static_cast<int>(std::clamp<long long>(left, 0, 1000000));
 }
 
 }  // namespace webaccess::batch

@@ -37,6 +37,9 @@ class StdTerminal : public Terminal {
   // when one is given; per system.
   static LineEnd ReadLine(std::string& line,
                           std::optional<std::chrono::steady_clock::time_point> deadline);
+  // How long ReadLine may wait now, in milliseconds and at most 1,000,000:
+  // -1 without a deadline, 0 once it has passed.
+  static int WaitMs(std::optional<std::chrono::steady_clock::time_point> deadline);
 };
 
 }  // namespace webaccess::batch

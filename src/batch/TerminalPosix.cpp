@@ -10,14 +10,8 @@ bool StdTerminal::CanAsk() const { return ::isatty(STDIN_FILENO) == 1; }
 StdTerminal::LineEnd StdTerminal::ReadLine(
     std::string& line, std::optional<std::chrono::steady_clock::time_point> deadline) {
   for (;;) {
-    int wait = -1;
-    if (deadline) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            *deadline - std::chrono::steady_clock::now())
-                            .count();
-      if (left <= 0) return LineEnd::TimeUp;
-      wait = static_cast<int>(left < 1000000 ? left : 1000000);
-    }
+    const int wait = WaitMs(deadline);
+    if (wait == 0) return LineEnd::TimeUp;
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready = ::poll(&input, 1, wait);
     if (ready == 0) continue;  // the deadline is checked above

@@ -32,14 +32,9 @@ StdTerminal::LineEnd StdTerminal::ReadLine(
   };
   for (;;) {
     if (StopSignal() != 0) return LineEnd::NoInput;
-    DWORD wait = INFINITE;
-    if (deadline) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            *deadline - std::chrono::steady_clock::now())
-                            .count();
-      if (left <= 0) return LineEnd::TimeUp;
-      wait = static_cast<DWORD>(left < 1000000 ? left : 1000000);
-    }
+    const int left = WaitMs(deadline);
+    if (left == 0) return LineEnd::TimeUp;
+    const DWORD wait = left < 0 ? INFINITE : static_cast<DWORD>(left);
     // What is there is read at once; the wait is in short steps, since
     // Wine's console does not wake a wait for keys that came before it.
     DWORD pending = 0;
