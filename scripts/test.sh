@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the whole suite in
-# the default build, the installation and the Debian package, the core tests
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz
-# target for a few seconds, and the Windows cross build under Wine: the core
-# tests, and webaccess-batch.exe installed from its MSI running whole orders.
+# Installs what is missing, checks the sources' format, builds, and runs
+# every test: the whole suite in the default build, the installation and the
+# Debian package, the core tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, each fuzz target for a few seconds, and the
+# Windows cross build under Wine: the core tests, and webaccess-batch.exe
+# installed from its MSI running whole orders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+
+# The sources as clang-format writes them.
+find src tests tools fuzz bench \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run --Werror
 
 export QT_QPA_PLATFORM=offscreen
 if [ "$(id -u)" -eq 0 ]; then
